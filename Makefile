@@ -1,0 +1,82 @@
+# Front door. `make run` builds and starts the game, `make test` builds and
+# passes all tests; both install missing Debian packages first.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
+CMAKE_ARGS ?=
+
+# Packages to build, test and run. espeak-ng, sox, praat and hunspell-hu only
+# make data (prompts, training corpus); the game never runs them.
+PACKAGES = build-essential cmake pkg-config \
+  libwxgtk3.2-dev libgtk-3-dev libpulse-dev libsndfile1-dev libsamplerate0-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  xvfb xauth xdotool fonts-dejavu-core pulseaudio pulseaudio-utils \
+  espeak-ng sox
+DATA_PACKAGES = praat hunspell-hu imagemagick
+
+SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps data-deps configure build run test sanitize bench resources train eval install clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+data-deps: deps
+	@missing=$$(for p in $(DATA_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  $(SUDO) apt-get update -qq && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS)
+
+configure: $(BUILD)/CMakeCache.txt
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/app/tarkabab
+
+test: build
+	xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# AddressSanitizer + UndefinedBehaviorSanitizer over every test, then
+# ThreadSanitizer over the suites labelled "threads".
+sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTARKABAB_SANITIZE=address,undefined -DTARKABAB_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE gui
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=0 \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-asan --output-on-failure -j $(JOBS) -L gui
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTARKABAB_SANITIZE=thread -DTARKABAB_BENCH=OFF
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
+
+bench: build
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@if [ -x tools/bench-rtf.sh ]; then tools/bench-rtf.sh $(BUILD); fi
+
+# Regenerates the committed pictures (and, with espeak-ng, the prompts).
+resources: build data-deps
+	cmake --build $(BUILD) --target resources-regenerate
+
+train: build data-deps
+	cmake --build $(BUILD) --target train
+
+eval: build data-deps
+	cmake --build $(BUILD) --target eval
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan
