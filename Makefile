@@ -10,9 +10,10 @@ CMAKE_ARGS ?=
 PACKAGES = build-essential cmake pkg-config \
   libwxgtk3.2-dev libgtk-3-dev libpulse-dev libsndfile1-dev libsamplerate0-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  xvfb xauth xdotool fonts-dejavu-core pulseaudio pulseaudio-utils \
+  libcairo2-dev desktop-file-utils appstream \
+  xvfb xauth xdotool imagemagick fonts-dejavu-core pulseaudio pulseaudio-utils \
   espeak-ng sox
-DATA_PACKAGES = praat hunspell-hu imagemagick
+DATA_PACKAGES = praat hunspell-hu
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
