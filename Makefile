@@ -5,34 +5,44 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_ARGS ?=
 
-# Packages to build, test and run. espeak-ng, sox, praat and hunspell-hu only
-# make data (prompts, training corpus); the game never runs them.
+# Packages to build and run the game.
 PACKAGES = build-essential cmake pkg-config \
   libwxgtk3.2-dev libgtk-3-dev libpulse-dev libsndfile1-dev libsamplerate0-dev \
-  libgtest-dev libgmock-dev libbenchmark-dev \
-  libcairo2-dev desktop-file-utils appstream \
-  xvfb xauth xdotool imagemagick fonts-dejavu-core pulseaudio pulseaudio-utils \
-  espeak-ng sox
-DATA_PACKAGES = praat hunspell-hu
+  libcairo2-dev fonts-dejavu-core
+# Packages the tests and benchmarks add: GoogleTest, Google Benchmark, Xvfb,
+# a private sound server, validators and the speech synthesiser that makes
+# test words. A desktop that already runs PipeWire's PulseAudio server keeps
+# it: the pulseaudio package would replace it.
+TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev \
+  desktop-file-utils appstream xvfb xauth xdotool imagemagick \
+  pulseaudio-utils espeak-ng sox \
+  $(shell dpkg-query -W -f='$${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed' || echo pulseaudio)
+# Packages that only make data (prompts, training corpus); never run by the game.
+DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps data-deps configure build run test sanitize bench resources train eval install clean
+.PHONY: all deps test-deps data-deps configure build run test sanitize bench resources train eval install clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+# Installs what is missing of the packages named in $(1).
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update -qq && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
 
-data-deps: deps
-	@missing=$$(for p in $(DATA_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-	  $(SUDO) apt-get update -qq && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+deps:
+	$(call install_missing,$(PACKAGES))
+
+test-deps: deps
+	$(call install_missing,$(TEST_PACKAGES))
+
+data-deps: test-deps
+	$(call install_missing,$(DATA_PACKAGES))
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS)
@@ -45,12 +55,12 @@ build: deps configure
 run: build
 	./$(BUILD)/app/tarkabab
 
-test: build
+test: test-deps build
 	xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # AddressSanitizer + UndefinedBehaviorSanitizer over every test, then
 # ThreadSanitizer over the suites labelled "threads".
-sanitize: deps
+sanitize: test-deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTARKABAB_SANITIZE=address,undefined -DTARKABAB_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
@@ -62,7 +72,7 @@ sanitize: deps
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
 
-bench: build
+bench: test-deps build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 	@if [ -x tools/bench-rtf.sh ]; then tools/bench-rtf.sh $(BUILD); fi
 
@@ -76,8 +86,11 @@ train: build data-deps
 eval: build data-deps
 	cmake --build $(BUILD) --target eval
 
+# A prefix the user cannot write (the default /usr/local) installs with sudo.
 install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -w "$(PREFIX)" ] || { [ ! -e "$(PREFIX)" ] && [ -w "$$(dirname $(PREFIX))" ]; }; then \
+	  cmake --install $(BUILD) --prefix $(PREFIX); \
+	else $(SUDO) cmake --install $(BUILD) --prefix $(PREFIX); fi
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan

@@ -1,0 +1,3 @@
+#include "GameApp.h"
+
+wxIMPLEMENT_APP(GameApp);
