@@ -3,8 +3,6 @@
 #include <wx/app.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
-#include <wx/filesys.h>
-#include <wx/fs_mem.h>
 #include <wx/icon.h>
 #include <wx/image.h>
 #include <wx/log.h>
@@ -19,7 +17,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "HelpPage.h"
+#include "HelpWindow.h"
 #include "KeyMap.h"
+#include "Mixer.h"
 #include "PromptPlayer.h"
 #include "Settings.h"
 #include "TipWindow.h"
@@ -37,10 +38,6 @@ const wxColour kTitleBackground(140, 66, 66);
 constexpr int kFontPoints = 11;
 constexpr const char *kFontFace = "helvetica";
 constexpr const char *kNotice = "© 2024 Vextorn";
-constexpr const char *kHelpTitle = "Tarkabab Súgó";
-constexpr int kHelpCreateWidth = 400;
-constexpr const char *kLogoFile = "logo.bmp";
-constexpr const char *kMixerLink = "sr]";
 // A stored position counts when this point of the window lies on a display.
 const wxPoint kGrip(16, 8);
 
@@ -101,16 +98,7 @@ GameWindow::GameWindow(wxWindow *parent, const wxString &title, int x, int y, in
 
     board_.LoadBitmaps();
 
-    static bool memoryFsReady = false;
-    if (!memoryFsReady) {
-        wxFileSystem::AddHandler(new wxMemoryFSHandler);
-        memoryFsReady = true;
-    }
-    wxImage logo = ResourceImage("logo.png");
-    if (logo.IsOk()) {
-        wxMemoryFSHandler::AddFile(kLogoFile, logo, wxBITMAP_TYPE_BMP);
-        logoInMemory_ = true;
-    }
+    RegisterHelpMemoryFiles();
 
     CreateHelpWindow();
 
@@ -174,8 +162,6 @@ void GameWindow::Shutdown() {
         help_->Destroy();
         help_ = nullptr;
     }
-    if (logoInMemory_) wxMemoryFSHandler::RemoveFile(kLogoFile);
-    logoInMemory_ = false;
     delete meterPen_;
     delete meterBrush_;
     delete font_;
@@ -263,29 +249,20 @@ void GameWindow::OnMeterTick(wxTimerEvent &) {
 // ---- help ---------------------------------------------------------------
 
 void GameWindow::CreateHelpWindow() {
-    help_ = new wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(kHelpTitle), wxDefaultPosition,
-                        wxSize(kHelpCreateWidth, kHelpHeight));
+    help_ = new HelpWindow(this);
     help_->SetIcon(ProgramIcon());
+    help_->Html()->SetPage(BuildHelpPage());
 }
 
-void GameWindow::ToggleHelp() {
-    if (!help_) return;
-    if (help_->IsShown() && !help_->IsIconized()) {
-        help_->Hide();
-    } else {
-        help_->Show();
-        help_->Iconize(false);
-        help_->Raise();
-    }
-}
+void GameWindow::ToggleHelp() { ::ToggleHelp(help_); }
 
-void GameWindow::RunHelpLink(const wxString &target) { (void)target; }
+void GameWindow::RunHelpLink(const wxString &target) { HandleHelpLink(target); }
 
 void GameWindow::OnHelpToggle(wxCommandEvent &) { ToggleHelp(); }
 
 void GameWindow::OnHelpLink(wxCommandEvent &event) {
     if (destroying_) return;
-    if (event.GetString() == kMixerLink) RunHelpLink(event.GetString());
+    RunHelpLink(event.GetString());
 }
 
 // ---- settings -----------------------------------------------------------

@@ -32,6 +32,7 @@
 #include "Dialogue.h"
 #include "LevelMeter.h"
 
+class HelpWindow;
 class Listener;
 class PromptPlayer;
 class TipWindow;
@@ -62,7 +63,7 @@ public:
     const BoardView &Board() const { return board_; }
     const Dialogue *GetDialogue() const { return dialogue_.get(); }
     TipWindow *Tip() const { return tip_; }
-    wxFrame *Help() const { return help_; }
+    HelpWindow *Help() const { return help_; }
     TitlePanel *Title() const { return title_; }
     wxWindow *BoardControl() const;
     float Sensitivity() const { return sensitivity_; }
@@ -126,7 +127,7 @@ private:
     std::atomic<int> listeningState_{kStopped};
     float sensitivity_ = kDefaultSensitivity;
     LevelMeter meter_;
-    wxFrame *help_ = nullptr;
+    HelpWindow *help_ = nullptr;
     std::unique_ptr<Dialogue> dialogue_;
     std::unique_ptr<PromptPlayer> player_;
     wxFont *font_ = nullptr;
@@ -134,7 +135,6 @@ private:
     wxPen *meterPen_ = nullptr;
     wxBrush *meterBrush_ = nullptr;
     std::string dumpPath_;
-    bool logoInMemory_ = false;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -13,7 +13,7 @@
 // Results (negative = error code of the failing step):
 //   rec_init    instance 1..3; -1 activation table, -5 block buffer, -6 frame
 //               ring, -7 front end, -8 peak history, -9 peak/energy ring,
-//               -10..-13 network load (nn.h), -18 no free device handle,
+//               -10..-14 network load (nn.h), -18 no free device handle,
 //               -20 driver failed to open, -24 speech window, -25 word
 //               pattern, -26 all three slots in use.
 //   rec_free    0 (device close result); -1 slot free; -2 still capturing

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "GameWindow.h"
+#include "HelpWindow.h"
 #include "Settings.h"
 #include "TipWindow.h"
 #include "TitlePanel.h"

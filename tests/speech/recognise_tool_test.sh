@@ -1,0 +1,55 @@
+#!/bin/bash
+# tarkabab-recognise on generated files: front-end figures, bad input,
+# option checks. Needs sox.
+set -u
+tool=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+    local what=$1; shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+sox -V1 -n -r 20000 -b 16 -c 1 "$dir/sine.wav" synth 1 sine 1171.875 gain -n
+sox -V1 -n -r 44100 -b 16 -c 2 "$dir/stereo.wav" synth 0.5 whitenoise gain -40 : synth 1 whitenoise gain -3 : synth 1 whitenoise gain -40
+sox -V1 -n -r 22050 -b 16 -c 1 "$dir/tone.flac" synth 1 sine 440
+: > "$dir/empty.wav"
+echo "not sound at all" > "$dir/text.wav"
+head -c 20000 "$dir/sine.wav" > "$dir/short.wav"
+
+check "--help explains the options" bash -c "'$tool' --help | grep -q -- '--snr' && '$tool' --help | grep -q -- '--features'"
+
+# Full-scale 1171.875 Hz sine: band 9 (record value 9, column 15) near 0.43.
+band9=$("$tool" --features "$dir/sine.wav" | awk -F'\t' 'NR == 30 { print $15 }')
+check "full-scale sine puts band 9 at about 0.43 (got $band9)" \
+    awk -v v="$band9" 'BEGIN { exit !(v > 0.42 && v < 0.44) }'
+check "--features prints 28 columns per frame" \
+    bash -c "'$tool' --features '$dir/sine.wav' | awk -F'\t' 'NF != 28 { bad = 1 } END { exit bad || NR != 79 }'"
+check "--features --json prints one object per frame" \
+    bash -c "'$tool' --features --json '$dir/sine.wav' | grep -c '^{\"file\":.*\"record\":\\[.*\\],\"offset\":.*,\"speech\":[01]}\$' | grep -qx 79"
+
+out=$("$tool" "$dir/stereo.wav" "$dir/tone.flac"); rc=$?
+check "stereo 44.1 kHz WAV and FLAC are accepted" test "$rc" -eq 0
+lines=$(printf '%s\n' "$out" | grep -c .)
+good=$(printf '%s\n' "$out" | grep -cP '^[^\t]+\t\d+\.\d{3}\t\d+\.\d{3}\t(-2|\d+)\t[^\t]+$')
+check "word lines have five fields with three-decimal times ($good of $lines)" test "$good" -eq "$lines"
+json=$("$tool" --json "$dir/stereo.wav" | grep -c '^{"file":"[^"]*","start":[0-9.]*,"end":[0-9.]*,"class":-\?[0-9]*,"word":"[^"]*"}$')
+check "--json word lines are objects with the same fields" test "$json" -eq "$(printf '%s\n' "$out" | grep -c stereo.wav)"
+
+err=$("$tool" "$dir/missing.wav" "$dir/empty.wav" "$dir/text.wav" "$dir/short.wav" "$dir/sine.wav" 2>&1 >/dev/null); rc=$?
+check "bad files give exit status 2" test "$rc" -eq 2
+check "one stderr line per bad file, each naming it" \
+    bash -c "[ \$(printf '%s\n' \"\$1\" | wc -l) -eq 4 ] && for f in missing empty text short; do printf '%s\n' \"\$1\" | grep -q \"\$f.wav: \" || exit 1; done" _ "$err"
+check "the truncated file is called truncated" bash -c "printf '%s\n' \"\$1\" | grep -q 'short.wav: truncated'" _ "$err"
+check "good files are still processed after bad ones" \
+    bash -c "'$tool' --features '$dir/missing.wav' '$dir/sine.wav' 2>/dev/null | grep -c sine.wav | grep -qx 79"
+
+for bad in 0 -3 70.5 abc ''; do
+    "$tool" --snr "$bad" "$dir/sine.wav" > /dev/null 2> "$dir/err"; rc=$?
+    check "--snr '$bad' is refused" bash -c "[ $rc -eq 2 ] && grep -q 'above 0 and at most 70' '$dir/err'"
+done
+check "--snr 70 is accepted" "$tool" --snr 70 "$dir/sine.wav"
+check "unknown options are refused" bash -c "! '$tool' --frobnicate '$dir/sine.wav' 2>/dev/null"
+
+[ "$failures" -eq 0 ]
