@@ -179,10 +179,10 @@ const Fault kFaults[] = {
      L"Addig billentyűzettel is játszhatsz."},
     {L"A szintjelző alig mozdul, a gép nem felel a szavaidra.",
      L"Növeld a felvételi szintet, vagy beszélj közelebb a mikrofonhoz. Ha ez "
-     L"sem segít, csökkentsd az érzékenység értékét a Le nyíllal."},
+     L"sem segít, növeld az érzékenység értékét a Fel nyíllal."},
     {L"A gép zajra, köhintésre is megszólal („Tessék?”).",
-     L"Szüntesd meg a zajt, vedd lejjebb a felvételi szintet, vagy növeld az "
-     L"érzékenység értékét a Fel nyíllal."},
+     L"Szüntesd meg a zajt, vedd lejjebb a felvételi szintet, vagy csökkentsd "
+     L"az érzékenység értékét a Le nyíllal."},
     {L"A gép hall, de gyakran mást ért, mint amit mondtál.",
      L"Beszélj tisztán, természetes tempóban, szavak között kis szünettel. Ha "
      L"a szintjelző beszéd közben a végéig kileng, a jel túl erős: vedd "
@@ -219,10 +219,11 @@ wxString Microphone() {
         L"Az érzékenységet játék közben a Fel és a Le nyíllal, illetve a "
         L"számbillentyűzet + és - billentyűjével állíthatod, lépésenként %s "
         L"dB-lel; a beállított érték a Tipp ablakban jelenik meg. Ez azt adja "
-        L"meg, mennyivel kell a szavaidnak a háttérzajnál hangosabbnak lenniük: "
-        L"kisebb értéknél a gép a halkabb szavakat is meghallja, de a zajra is "
-        L"könnyebben felfigyel; nagyobb értéknél csak a határozottan kimondott "
-        L"szavakra figyel. Az alapérték %d dB, a legnagyobb %d dB.",
+        L"meg, mennyivel lehet a szavad leghangosabb része a legnagyobb "
+        L"kivezérlés alatt: nagyobb értéknél a gép a halkabb szavakat is "
+        L"meghallja, de a zajra is könnyebben felfigyel; kisebb értéknél csak a "
+        L"hangosan, határozottan kimondott szavakra figyel. Az alapérték %d dB, "
+        L"a legnagyobb %d dB.",
         step, kDefaultSensitivityDb, kMaxSensitivityDb));
     p.Add(L"Az érzékenységet a program kilépéskor megjegyzi, így legközelebb nem "
           L"kell újra beállítanod. Ha a gép mégsem érti jól a szavaidat, keresd "
