@@ -63,7 +63,7 @@ test: test-deps build
 sanitize: test-deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTARKABAB_SANITIZE=address,undefined -DTARKABAB_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
-	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE gui
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=0 \
 	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-asan --output-on-failure -j $(JOBS) -L gui

@@ -28,9 +28,7 @@
 #include "events.h"
 #include "resources.h"
 #include "words.h"
-#ifdef TARKABAB_WITH_LISTENER
 #include "Listener.h"
-#endif
 
 namespace {
 const wxColour kMeterColour(0, 128, 0);
@@ -174,11 +172,10 @@ wxWindow *GameWindow::BoardControl() const { return boardImage_; }
 
 // ---- listening ----------------------------------------------------------
 
-#ifdef TARKABAB_WITH_LISTENER
 Listener *GameWindow::CreateListener() { return new Listener(); }
 int GameWindow::ListenerLevel() const { return listener_ ? listener_->Level() : -1; }
 float GameWindow::ListenerSensitivity() const { return listener_ ? listener_->Sensitivity() : sensitivity_; }
-bool GameWindow::ListenerSetSensitivity(float db) { return listener_ && listener_->SetSensitivity(db); }
+bool GameWindow::ListenerSetSensitivity(float db) { return listener_ && listener_->SetSensitivity(db) == 0; }
 void GameWindow::ListenerStart() {
     listener_->SetWordSink(this, DeliverWord);
     listener_->Start();
@@ -189,15 +186,6 @@ void GameWindow::ListenerStopAndDestroy() {
     listener_->Delete();
     delete listener_;
 }
-#else
-Listener *GameWindow::CreateListener() { return nullptr; }
-int GameWindow::ListenerLevel() const { return -1; }
-float GameWindow::ListenerSensitivity() const { return sensitivity_; }
-bool GameWindow::ListenerSetSensitivity(float) { return false; }
-void GameWindow::ListenerStart() {}
-void GameWindow::ListenerMuteEnd() {}
-void GameWindow::ListenerStopAndDestroy() {}
-#endif
 
 void GameWindow::StartListening() {
     if (destroying_ || listeningState_ != kStopped) return;

@@ -96,8 +96,8 @@ private:
     void CreateHelpWindow();
     void RunHelpLink(const wxString &target);
     void WriteStateDump() const;
-    // The listening service's seam: without a Listener these read as "no
-    // microphone" (level -1, sensitivity unchanged) and do nothing.
+    // The listening service (Listener.h); without one the level reads -1
+    // and the sensitivity stays as stored.
     Listener *CreateListener();
     int ListenerLevel() const;
     float ListenerSensitivity() const;

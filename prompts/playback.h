@@ -10,4 +10,10 @@
 // truncated WAVE data, -3 no sound output.
 #pragma once
 
+#include <cstddef>
+
 int prompt_play_sync(const char *name);
+
+// Plays WAVE data held in memory, as prompt_play_sync plays a resource:
+// 0 played, -2 bad or truncated WAVE data, -3 no sound output.
+int prompt_play_wave(const unsigned char *data, std::size_t size);

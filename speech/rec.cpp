@@ -130,7 +130,9 @@ int rec_start(int instance, int budget_seconds) {
     if (rc != 0) return rc;
     rec_reset_rings(r);
     r->budget = static_cast<int64_t>(budget_seconds) * kBytesPerSecond;
-    r->run_state.store(REC_RUN_CAPTURING, std::memory_order_relaxed);
+    // Release: the listening thread that sees "capturing" also sees the
+    // freshly reset rings and budget.
+    r->run_state.store(REC_RUN_CAPTURING, std::memory_order_release);
     return 0;
 }
 
@@ -149,7 +151,7 @@ int listen_loop(int instance, RecInstance *r) {
     int rc;
     do {
         const int got = snd_read(r->device, r->block, block_bytes);
-        if (r->run_state.load(std::memory_order_relaxed) == REC_RUN_STOPPED) return -7;
+        if (r->run_state.load(std::memory_order_acquire) == REC_RUN_STOPPED) return -7;
         if (got == -1) return -6;
         if (got < block_bytes) return -4;
         if (r->budget != 0) {
@@ -167,7 +169,7 @@ int listen_loop(int instance, RecInstance *r) {
 int rec_listen(int instance) {
     RecInstance *r = used(instance);
     if (!r) return -5;
-    if (r->run_state.load(std::memory_order_relaxed) == REC_RUN_STOPPED) return -7;
+    if (r->run_state.load(std::memory_order_acquire) == REC_RUN_STOPPED) return -7;
     ep_reset_word(&r->ep);
     r->listening.store(1, std::memory_order_relaxed);
     const int result = listen_loop(instance, r);
