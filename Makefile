@@ -15,7 +15,7 @@ PACKAGES = build-essential cmake pkg-config \
 # it: the pulseaudio package would replace it.
 TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev \
   desktop-file-utils appstream xvfb xauth xdotool imagemagick \
-  pulseaudio-utils espeak-ng sox \
+  pulseaudio-utils espeak-ng sox file \
   $(shell dpkg-query -W -f='$${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed' || echo pulseaudio)
 # Packages that only make data (prompts, training corpus); never run by the game.
 DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev
