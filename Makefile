@@ -69,7 +69,7 @@ sanitize: test-deps
 	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-asan --output-on-failure -j $(JOBS) -L gui
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTARKABAB_SANITIZE=thread -DTARKABAB_BENCH=OFF
 	cmake --build build-tsan -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/sanitizers/tsan.supp \
 	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
 
 bench: test-deps build
