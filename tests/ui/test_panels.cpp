@@ -146,13 +146,3 @@ TEST(Meter, FullScaleDrawsARedCapOverAGreenBar) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(argc, argv)) return 2;
-    wxInitAllImageHandlers();
-    int rc = RUN_ALL_TESTS();
-    wxEntryCleanup();
-    return rc;
-}

@@ -2,6 +2,7 @@
 // Listing the tests (as the build does to discover them) needs no display.
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
@@ -15,6 +16,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     delete wxLog::SetActiveTarget(new wxLogStderr);  // never a message box
+    wxInitAllImageHandlers();
     wxTheApp->CallOnInit();
     const int result = RUN_ALL_TESTS();
     wxTheApp->OnExit();
