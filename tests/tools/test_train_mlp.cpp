@@ -1,0 +1,179 @@
+// The trainer's networks: image layout, learning, agreement with the
+// recogniser's table-lookup runtime, and detection matching.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "corpus.h"
+#include "harvest.h"
+#include "mlp.h"
+#include "nn.h"
+
+namespace {
+
+// Two-class toy problem in the shape of network 0: class 1 when the centre
+// frame's first five bands are louder than its last five.
+TrainSet toy_windows(int n, uint64_t seed) {
+    TrainSet s;
+    s.nIn = 315;
+    Rng r(seed);
+    std::vector<float> x(315);
+    for (int i = 0; i < n; i++) {
+        for (float &v : x) v = (float)r.uniform(-0.5, 0.5);
+        float a = 0, b = 0;
+        for (int j = 0; j < 5; j++) { a += x[150 + j]; b += x[160 + j]; }
+        if (std::fabs(a - b) < 0.3f) { i--; continue; }  // keep a margin between the classes
+        s.add(x.data(), a > b ? 1 : 0, 1.0f);
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(NetworkImage, LayoutIsTheRecognisersAndItLoads) {
+    Mlp m0, m1;
+    mlp_init(&m0, 315, 90, 2, 1);
+    mlp_init(&m1, 585, 75, 21, 2);
+    std::vector<float> i0 = mlp_image(m0), i1 = mlp_image(m1);
+    EXPECT_EQ(28641u, i0.size());
+    EXPECT_EQ(45565u, i1.size());
+    const float head[9] = {4, 256, 3, 315, 1, 90, 1, 2, 1};
+    for (int i = 0; i < 9; i++) EXPECT_EQ(head[i], i0[i]) << i;
+    EXPECT_EQ(585.0f, i1[3]);
+    EXPECT_EQ(21.0f, i1[7]);
+    // Bias block right after the 19-value header, hidden biases then outputs;
+    // then the weights, unit by unit.
+    EXPECT_EQ(m0.b1[0], i0[19]);
+    EXPECT_EQ(m0.b2[1], i0[19 + 91]);
+    EXPECT_EQ(m0.w1[0], i0[111]);
+    EXPECT_EQ(m0.w2[0], i0[111 + 90 * 315]);
+    int layers = 0, sizes[5] = {};
+    EXPECT_EQ(0, nn_check_image(0, i0.data(), i0.size(), &layers, sizes));
+    EXPECT_EQ(3, layers);
+    EXPECT_EQ(90, sizes[1]);
+    EXPECT_EQ(0, nn_check_image(1, i1.data(), i1.size(), nullptr, nullptr));
+}
+
+TEST(Training, LearnsAToyProblemAndTheTableLookupRuntimeAgrees) {
+    TrainSet train = toy_windows(6000, 1), test = toy_windows(1000, 2);
+    Mlp m;
+    mlp_init(&m, 315, 90, 2, 3);
+    TrainOptions o;
+    o.epochs = 6;
+    o.rate = 3e-3f;
+    mlp_train(&m, train, o, nullptr, nullptr);
+
+    std::vector<float> img = mlp_image(m);
+    ASSERT_EQ(0, nn_init_activation());
+    ASSERT_EQ(0, nn_install_image(0, img.data(), img.size()));
+    ASSERT_EQ(0, nn_load(0));
+    int right = 0, agree = 0;
+    float out[2];
+    for (size_t i = 0; i < test.size(); i++) {
+        const float *x = &test.x[i * 315];
+        mlp_forward(m, x, out);
+        int smooth = nn_decide(out, 2), table = nn_eval(0, x);
+        agree += smooth == table;
+        right += table == test.label[i];
+    }
+    nn_free();
+    nn_install_image(0, nullptr, 0);
+    EXPECT_GT(right, 950) << "held-out toy accuracy";
+    EXPECT_GT(agree, 990) << "smooth training function and runtime table disagree";
+}
+
+TEST(Training, SameSeedSameWeights) {
+    TrainSet train = toy_windows(600, 5);
+    Mlp a, b;
+    mlp_init(&a, 315, 90, 2, 9);
+    mlp_init(&b, 315, 90, 2, 9);
+    TrainOptions o;
+    o.epochs = 2;
+    mlp_train(&a, train, o, nullptr, nullptr);
+    mlp_train(&b, train, o, nullptr, nullptr);
+    EXPECT_EQ(a.w1, b.w1);
+    EXPECT_EQ(a.w2, b.w2);
+}
+
+TEST(Training, NoneClassRowsPushEveryOutputNegative) {
+    // Rows of label 0 with noneClass 0: all 21 outputs must go negative, so
+    // the decision rule rejects them.
+    TrainSet s;
+    s.nIn = 585;
+    Rng r(1);
+    std::vector<float> x(585);
+    for (int i = 0; i < 400; i++) {
+        for (float &v : x) v = (float)r.uniform(-0.5, 0.5);
+        s.add(x.data(), 0, 1.0f);
+    }
+    Mlp m;
+    mlp_init(&m, 585, 75, 21, 4);
+    TrainOptions o;
+    o.epochs = 10;
+    o.batch = 16;
+    o.rate = 1e-2f;
+    o.noneClass = 0;
+    mlp_train(&m, s, o, nullptr, nullptr);
+    float out[21];
+    mlp_forward(m, &s.x[0], out);
+    for (int j = 0; j < 21; j++) EXPECT_LT(out[j], 0.0f) << j;
+}
+
+TEST(Matching, DetectionMatchesTheMostOverlappedUtteranceAndCoverageDecidesTheLabel) {
+    Session s;
+    s.placed.push_back({0, 0, 0, 100, 150, 104, 146});  // frames 100..150, core 104..146
+    s.placed.push_back({1, 0, 0, 200, 230, 200, 230});
+    s.placed.push_back({2, 0, 0, -1, -1, -1, -1});      // silent: never matched
+    int ov = 0;
+    Detection d{95, 148, 1};
+    EXPECT_EQ(0, match_detection(s, d, &ov));
+    EXPECT_EQ(49, ov);
+    EXPECT_EQ(kIsWord, word_coverage(s.placed[0], d, ov));
+    Detection core{110, 140, 1};                // onset and tail lost in noise: still the word
+    EXPECT_EQ(0, match_detection(s, core, &ov));
+    EXPECT_EQ(kIsWord, word_coverage(s.placed[0], core, ov));
+    Detection part{100, 112, 1};                // the first fifth of "szabad a gazda" is no word
+    EXPECT_EQ(0, match_detection(s, part, &ov));
+    EXPECT_EQ(kNotWord, word_coverage(s.placed[0], part, ov));
+    Detection half{100, 125, 1};                // half of it: neither, so not taught either way
+    EXPECT_EQ(0, match_detection(s, half, &ov));
+    EXPECT_EQ(kAmbiguous, word_coverage(s.placed[0], half, ov));
+    Detection sprawl{90, 260, 1};               // one detection over two words
+    int idx = match_detection(s, sprawl, &ov);
+    EXPECT_EQ(0, idx);
+    EXPECT_EQ(kNotWord, word_coverage(s.placed[idx], sprawl, ov));
+    Detection gap{160, 190, 1};
+    EXPECT_EQ(-1, match_detection(s, gap, &ov));
+}
+
+TEST(Workers, EveryItemArrivesOnceInWorkerOrder) {
+    TrainSet all;
+    std::string dir = testing::TempDir();
+    std::string err = run_workers(7, 2, dir, 3, [](int i, TrainSet *set) {
+        const float row[3] = {(float)i, 2.0f * i, -1.0f};
+        set->add(row, i, 0.5f);
+    }, &all);
+    ASSERT_EQ("", err);
+    const std::vector<int> expected = {0, 2, 4, 6, 1, 3, 5};  // worker 0's share, then worker 1's
+    EXPECT_EQ(expected, all.label);
+    ASSERT_EQ(21u, all.x.size());
+    EXPECT_EQ(6.0f, all.x[5 * 3 + 1]);  // item 3 is the sixth row: 2 * 3
+    EXPECT_EQ(0.5f, all.weight[6]);
+}
+
+TEST(NetworkImage, WrittenFileHoldsExactlyTheImage) {
+    Mlp m;
+    mlp_init(&m, 585, 75, 21, 8);
+    std::vector<float> img = mlp_image(m);
+    std::string path = testing::TempDir() + "/tarkabab_net1.f32";
+    ASSERT_EQ("", write_image(path, img));
+    FILE *f = fopen(path.c_str(), "rb");
+    ASSERT_NE(nullptr, f);
+    std::vector<float> back(img.size() + 1);
+    size_t n = fread(back.data(), sizeof(float), back.size(), f);
+    fclose(f);
+    ASSERT_EQ(img.size(), n);
+    back.resize(n);
+    EXPECT_EQ(img, back);
+    EXPECT_NE("", write_image("/nonexistent-dir/x.f32", img));
+}

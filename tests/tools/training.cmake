@@ -1,0 +1,11 @@
+# Suites of the corpus generator's library and the trainer (tools/corpus,
+# tools/train). The trainer suite runs two threads per minibatch.
+if(TARGET tarkabab_trainlib)
+  add_executable(test_corpus_augment test_corpus_augment.cpp)
+  target_link_libraries(test_corpus_augment PRIVATE tarkabab_corpus GTest::gtest_main)
+  gtest_discover_tests(test_corpus_augment)
+
+  add_executable(test_train_mlp test_train_mlp.cpp)
+  target_link_libraries(test_train_mlp PRIVATE tarkabab_trainlib GTest::gtest_main)
+  gtest_discover_tests(test_train_mlp PROPERTIES LABELS "threads")
+endif()

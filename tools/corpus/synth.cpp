@@ -1,0 +1,442 @@
+// synth.cpp — `tarkabab-corpus`: writes the synthetic Hungarian corpus.
+//
+// Speakers are espeak-ng's Hungarian voice with each of its voice variants,
+// several speakers per variant with their own rate, pitch and pitch range,
+// a vocal-tract factor (every frequency times 0.85 .. 1.15, applied while
+// resampling to 20 000 Hz) and, for about a third of them, a Praat PSOLA
+// "Change gender" pass that moves the formants independently of pitch and
+// duration. Every speaker says the twenty vocabulary words and a handful of
+// negatives: words that sound like vocabulary words, dictionary words,
+// fragments of vocabulary words and non-speech sounds (coughs, clicks,
+// breaths, knocks, noise bursts). The same seed writes the same corpus.
+#include <espeak-ng/speak_lib.h>
+#include <samplerate.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "corpus.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr int kHeldOutEvery = 5;      // every fifth voice variant is never trained on
+constexpr int kHeldOutPhase = 0;   // variants 0, 5, ... 100: 21 of 101
+constexpr int kMarginMs = 60;         // silence kept around a trimmed utterance
+
+struct Options {
+    std::string out = "corpus";
+    std::string dict = "/usr/share/hunspell/hu_HU.dic";
+    std::string praatScript;
+    uint64_t seed = 1;
+    int trainPerVariant = 8;
+    int testPerVariant = 3;
+    int dictWords = 6;        // dictionary negatives per speaker
+    int nearWords = 6;        // near-word negatives per speaker
+    int fragments = 2;
+    int noises = 3;
+    double praatShare = 0.35;
+};
+
+struct Pending {               // one utterance on its way into the corpus
+    int speaker, cls, kind;
+    std::string text;
+    std::vector<float> audio;  // at the synthesiser's rate until resampled
+    float praatGain = 1;       // scale handed to Praat, undone on return
+};
+
+// ---- espeak-ng -------------------------------------------------------------
+
+int synth_callback(short *wav, int n, espeak_EVENT *ev) {
+    if (!wav || n <= 0) return 0;
+    auto *buf = static_cast<std::vector<float> *>(ev->user_data);
+    buf->insert(buf->end(), wav, wav + n);
+    return 0;
+}
+
+std::vector<std::string> voice_variants() {
+    const char *path = nullptr;
+    espeak_Info(&path);
+    std::string dir = std::string(path ? path : "/usr/lib/x86_64-linux-gnu/espeak-ng-data") + "/voices/!v";
+    std::vector<std::string> names;
+    if (DIR *d = opendir(dir.c_str())) {
+        while (dirent *e = readdir(d))
+            if (e->d_name[0] != '.') names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool speak(const Speaker &s, const std::string &text, std::vector<float> *out) {
+    std::string voice = "hu+" + s.variant;
+    if (espeak_SetVoiceByName(voice.c_str()) != EE_OK) return false;
+    espeak_SetParameter(espeakRATE, s.rate, 0);
+    espeak_SetParameter(espeakPITCH, s.pitch, 0);
+    espeak_SetParameter(espeakRANGE, s.range, 0);
+    espeak_SetParameter(espeakVOLUME, 100, 0);
+    out->clear();
+    return espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
+                        nullptr, out) == EE_OK && !out->empty();
+}
+
+// ---- signal helpers ----------------------------------------------------------
+
+std::vector<float> resample(const std::vector<float> &in, double ratio) {
+    std::vector<float> out((size_t)(in.size() * ratio) + 64);
+    SRC_DATA d{};
+    d.data_in = in.data();
+    d.input_frames = (long)in.size();
+    d.data_out = out.data();
+    d.output_frames = (long)out.size();
+    d.src_ratio = ratio;
+    if (src_simple(&d, SRC_SINC_MEDIUM_QUALITY, 1) != 0) return {};
+    out.resize(d.output_frames_gen);
+    return out;
+}
+
+// Cuts leading and trailing near-silence, keeping kMarginMs of it.
+void trim(std::vector<float> &x) {
+    float top = 0;
+    for (float v : x) top = std::max(top, std::fabs(v));
+    if (top <= 0) return;
+    float floor = top * 0.003f;  // about -50 dB
+    size_t a = 0, b = x.size();
+    while (a < b && std::fabs(x[a]) < floor) a++;
+    while (b > a && std::fabs(x[b - 1]) < floor) b--;
+    size_t m = kMarginMs * kCorpusRate / 1000;
+    a = a > m ? a - m : 0;
+    b = std::min(x.size(), b + m);
+    x = std::vector<float>(x.begin() + a, x.begin() + b);
+}
+
+struct Resonator {  // two-pole band-pass at fc with bandwidth bw
+    double a1, a2, g, y1 = 0, y2 = 0;
+    Resonator(double fc, double bw) {
+        double r = std::exp(-kPi * bw / kCorpusRate);
+        a1 = 2 * r * std::cos(2 * kPi * fc / kCorpusRate);
+        a2 = -r * r;
+        g = 1 - r;
+    }
+    double run(double x) { double y = g * x + a1 * y1 + a2 * y2; y2 = y1; y1 = y; return y; }
+};
+
+// Non-speech sounds a microphone picks up, made at 20 000 Hz.
+std::vector<float> make_sound(int which, Rng &rng, std::string *name) {
+    static const char *const kNames[] = {"köhögés", "kattanás", "légzés", "kopogás", "zajlöket"};
+    *name = kNames[which];
+    std::vector<float> x((size_t)(0.1 * kCorpusRate), 0.0f);
+    auto ms = [](double v) { return (size_t)(v * kCorpusRate / 1000); };
+    switch (which) {
+    case 0: {  // cough: one or two noisy bursts through two resonances
+        int bursts = 1 + rng.below(2);
+        for (int b = 0; b < bursts; b++) {
+            Resonator r1(rng.uniform(300, 1200), rng.uniform(150, 400)), r2(rng.uniform(1500, 3000), rng.uniform(300, 800));
+            size_t len = ms(rng.uniform(120, 300));
+            double tau = rng.uniform(40, 120) * kCorpusRate / 1000;
+            for (size_t i = 0; i < len; i++) {
+                double env = std::min(1.0, i / (0.01 * kCorpusRate)) * std::exp(-(double)i / tau);
+                double w = rng.gauss();
+                x.push_back((float)(env * (r1.run(w) * 3 + r2.run(w) * 2 + 0.2 * w)));
+            }
+            x.resize(x.size() + ms(rng.uniform(60, 200)), 0.0f);
+        }
+        break;
+    }
+    case 1: {  // clicks
+        int clicks = 1 + rng.below(4);
+        for (int k = 0; k < clicks; k++) {
+            size_t len = ms(rng.uniform(2, 10));
+            for (size_t i = 0; i < len; i++) x.push_back((float)(rng.gauss() * std::exp(-(double)i / (len / 4.0 + 1))));
+            x.resize(x.size() + ms(rng.uniform(50, 300)), 0.0f);
+        }
+        break;
+    }
+    case 2: {  // breath: soft high-passed noise, slow envelope
+        size_t len = ms(rng.uniform(300, 800));
+        double prev = 0;
+        for (size_t i = 0; i < len; i++) {
+            double w = rng.gauss(), hp = w - 0.9 * prev;
+            prev = w;
+            x.push_back((float)(0.3 * hp * std::sin(kPi * i / len)));
+        }
+        break;
+    }
+    case 3: {  // knocks: damped low resonances with a hard edge
+        int knocks = 1 + rng.below(3);
+        for (int k = 0; k < knocks; k++) {
+            double f1 = rng.uniform(80, 400), f2 = rng.uniform(800, 2000), tau = rng.uniform(15, 60) * kCorpusRate / 1000;
+            size_t len = ms(200);
+            for (size_t i = 0; i < len; i++) {
+                double t = (double)i / kCorpusRate, e = std::exp(-(double)i / tau);
+                x.push_back((float)(e * (std::sin(2 * kPi * f1 * t) + 0.3 * std::sin(2 * kPi * f2 * t) * e)));
+            }
+            x.resize(x.size() + ms(rng.uniform(20, 150)), 0.0f);
+        }
+        break;
+    }
+    default: {  // noise burst in a random band
+        Resonator r(rng.uniform(200, 4000), rng.uniform(200, 2000));
+        size_t len = ms(rng.uniform(100, 800));
+        for (size_t i = 0; i < len; i++) x.push_back((float)(r.run(rng.gauss()) * std::sin(kPi * i / len)));
+        break;
+    }
+    }
+    x.resize(x.size() + ms(100), 0.0f);
+    return x;
+}
+
+// ---- Praat -----------------------------------------------------------------
+
+bool write_wav(const std::string &path, const std::vector<float> &x, int rate) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f) return false;
+    sf_count_t n = sf_write_float(f, x.data(), (sf_count_t)x.size());
+    sf_close(f);
+    return n == (sf_count_t)x.size();
+}
+
+bool read_wav(const std::string &path, std::vector<float> *x, int *rate) {
+    SF_INFO info{};
+    SNDFILE *f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f || info.channels != 1) { if (f) sf_close(f); return false; }
+    x->resize(info.frames);
+    sf_count_t n = sf_read_float(f, x->data(), info.frames);
+    sf_close(f);
+    *rate = info.samplerate;
+    return n == info.frames && n > 0;
+}
+
+// Runs the PSOLA pass over every utterance of a Praat speaker, in `jobs`
+// praat processes; utterances whose pass fails keep their plain voice.
+void praat_pass(const Options &o, const std::vector<Speaker> &spk, std::vector<Pending> &pend,
+                int rate, int jobs) {
+    // Praat resolves relative paths against the script's folder: use absolute ones.
+    char *abs = realpath(o.out.c_str(), nullptr);
+    std::string tmp = std::string(abs ? abs : o.out.c_str()) + "/praat.tmp";
+    free(abs);
+    mkdir(tmp.c_str(), 0755);
+    std::vector<std::vector<size_t>> share(jobs);
+    int next = 0;
+    for (size_t i = 0; i < pend.size(); i++) {
+        const Speaker &s = spk[pend[i].speaker];
+        if (s.formant == 1.0 && s.pitchMedian == 0 && s.duration == 1.0) continue;
+        if (pend[i].kind == kKindNoise) continue;
+        // Praat keeps the WAV's -1..1 scale and saves 16-bit: hand it the
+        // utterance at half full scale and undo that on the way back.
+        float top = 1;
+        for (float v : pend[i].audio) top = std::max(top, std::fabs(v));
+        std::vector<float> scaled = pend[i].audio;
+        for (float &v : scaled) v *= 0.5f / top;
+        pend[i].praatGain = 2 * top;
+        if (!write_wav(tmp + "/in" + std::to_string(i) + ".wav", scaled, rate)) continue;
+        share[next++ % jobs].push_back(i);
+    }
+    std::vector<std::thread> workers;
+    for (int j = 0; j < jobs; j++) {
+        std::string list = tmp + "/list" + std::to_string(j) + ".txt";
+        std::ofstream l(list);
+        for (size_t i : share[j]) {
+            const Speaker &s = spk[pend[i].speaker];
+            char line[512];
+            snprintf(line, sizeof line, "%s/in%zu.wav %s/out%zu.wav %.4f %.1f %.3f %.4f", tmp.c_str(), i,
+                     tmp.c_str(), i, s.formant, s.pitchMedian, 1.0, s.duration);
+            l << line << '\n';
+        }
+        l.close();
+        std::string cmd = "praat --run '" + o.praatScript + "' '" + list + "' >/dev/null 2>&1";
+        workers.emplace_back([cmd] {
+            if (std::system(cmd.c_str()) != 0) fprintf(stderr, "tarkabab-corpus: a praat batch failed\n");
+        });
+    }
+    for (auto &w : workers) w.join();
+    int done = 0;
+    for (auto &sh : share)
+        for (size_t i : sh) {
+            std::vector<float> y;
+            int r = 0;
+            std::string in = tmp + "/in" + std::to_string(i) + ".wav", out = tmp + "/out" + std::to_string(i) + ".wav";
+            if (read_wav(out, &y, &r) && r == rate) {
+                for (float &v : y) v *= pend[i].praatGain;
+                pend[i].audio = std::move(y);
+                done++;
+            }
+            remove(in.c_str());
+            remove(out.c_str());
+        }
+    for (int j = 0; j < jobs; j++) remove((tmp + "/list" + std::to_string(j) + ".txt").c_str());
+    rmdir(tmp.c_str());
+    fprintf(stderr, "tarkabab-corpus: Praat changed %d utterances\n", done);
+}
+
+std::vector<std::string> dictionary_words(const std::string &path) {
+    std::ifstream f(path);
+    std::set<std::string> words;
+    std::string line;
+    while (std::getline(f, line)) {
+        size_t cut = line.find_first_of("/\t ");
+        std::string w = line.substr(0, cut);
+        if (usable_negative(w)) words.insert(w);
+    }
+    return std::vector<std::string>(words.begin(), words.end());
+}
+
+void usage() {
+    fputs("usage: tarkabab-corpus --out DIR --praat-script FILE [options]\n"
+          "Writes the synthetic Hungarian corpus (speakers.tsv, utts.tsv, audio.s16) into DIR.\n"
+          "  --seed N              random seed (default 1); the same seed gives the same corpus\n"
+          "  --train-speakers N    speakers per training voice variant (default 8)\n"
+          "  --test-speakers N     speakers per held-out voice variant (default 3)\n"
+          "  --dict FILE           hunspell dictionary for negatives (default hu_HU.dic)\n"
+          "  --praat-share X       share of speakers given a Praat PSOLA pass (default 0.35)\n",
+          stderr);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    Options o;
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        auto val = [&]() -> std::string {
+            if (i + 1 >= argc) { fprintf(stderr, "tarkabab-corpus: %s needs a value\n", a.c_str()); exit(2); }
+            return argv[++i];
+        };
+        if (a == "--out") o.out = val();
+        else if (a == "--seed") o.seed = std::strtoull(val().c_str(), nullptr, 10);
+        else if (a == "--train-speakers") o.trainPerVariant = std::atoi(val().c_str());
+        else if (a == "--test-speakers") o.testPerVariant = std::atoi(val().c_str());
+        else if (a == "--dict") o.dict = val();
+        else if (a == "--praat-script") o.praatScript = val();
+        else if (a == "--praat-share") o.praatShare = std::atof(val().c_str());
+        else if (a == "--help" || a == "-h") { usage(); return 0; }
+        else { fprintf(stderr, "tarkabab-corpus: unknown option %s\n", a.c_str()); usage(); return 2; }
+    }
+    if (o.trainPerVariant < 1 || o.testPerVariant < 1) { fputs("tarkabab-corpus: speaker counts must be positive\n", stderr); return 2; }
+    if (o.praatScript.empty()) o.praatShare = 0;
+    mkdir(o.out.c_str(), 0755);
+
+    int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+    if (rate <= 0) { fputs("tarkabab-corpus: espeak-ng failed to start\n", stderr); return 1; }
+    espeak_SetSynthCallback(synth_callback);
+    std::vector<std::string> variants = voice_variants();
+    if (variants.empty()) { fputs("tarkabab-corpus: no espeak-ng voice variants found\n", stderr); return 1; }
+    std::vector<std::string> dict = dictionary_words(o.dict);
+    if (dict.empty()) { fprintf(stderr, "tarkabab-corpus: no usable words in %s\n", o.dict.c_str()); return 1; }
+
+    Corpus c;
+    Rng rng(seed_mix(o.seed, 1));
+    for (size_t v = 0; v < variants.size(); v++) {
+        bool test = (int)(v % kHeldOutEvery) == kHeldOutPhase;
+        int count = test ? o.testPerVariant : o.trainPerVariant;
+        for (int k = 0; k < count; k++) {
+            Speaker s;
+            s.id = (int)c.speakers.size();
+            s.split = test ? kSplitTest : kSplitTrain;
+            s.variant = variants[v];
+            s.rate = (int)rng.uniform(105, 230);
+            s.pitch = (int)rng.uniform(10, 90);
+            s.range = (int)rng.uniform(15, 90);
+            s.vtl = rng.uniform(0.85, 1.15);
+            s.formant = 1.0; s.pitchMedian = 0; s.duration = 1.0;
+            if (rng.chance(o.praatShare)) {
+                s.formant = rng.uniform(0.82, 1.22);
+                s.pitchMedian = rng.chance(0.7) ? rng.uniform(85, 290) : 0;
+                s.duration = rng.uniform(0.85, 1.2);
+            }
+            c.speakers.push_back(s);
+        }
+    }
+
+    std::vector<Pending> pend;
+    int failed = 0;
+    for (const Speaker &s : c.speakers) {
+        Rng r(seed_mix(o.seed, 2, s.id));
+        std::vector<std::pair<int, std::string>> say;  // class, text
+        for (int cls = 1; cls <= kVocabularyClasses; cls++) say.push_back({cls, class_word(cls)});
+        for (int k = 0; k < o.nearWords; k++) say.push_back({-kKindOov, kNearWords[r.below(kNearWordCount)]});
+        for (int k = 0; k < o.dictWords; k++) say.push_back({-kKindOov, dict[r.below((int)dict.size())]});
+        for (auto &w : say) {
+            Pending p{s.id, std::max(0, w.first), w.first > 0 ? kKindWord : kKindOov, w.second, {}, 1};
+            if (speak(s, w.second, &p.audio)) pend.push_back(std::move(p));
+            else failed++;
+        }
+    }
+    fprintf(stderr, "tarkabab-corpus: %zu utterances synthesised (%d failed) from %zu speakers\n",
+            pend.size(), failed, c.speakers.size());
+    if (o.praatShare > 0) praat_pass(o, c.speakers, pend, rate, 2);
+
+    // Vocal-tract factor while resampling to 20 000 Hz, then trimming.
+    for (Pending &p : pend) {
+        const Speaker &s = c.speakers[p.speaker];
+        for (float &v : p.audio) v *= 1.0f / 32768.0f;
+        p.audio = resample(p.audio, (double)kCorpusRate / (rate * s.vtl));
+        for (float &v : p.audio) v *= 32768.0f;
+        trim(p.audio);
+    }
+    // Fragments of the speaker's own vocabulary words, and non-speech sounds.
+    size_t spoken = pend.size();
+    if (spoken == 0) { fputs("tarkabab-corpus: nothing was synthesised\n", stderr); return 1; }
+    for (size_t i = 0, first = 0; i <= spoken; i++) {
+        if (i < spoken && pend[i].speaker == pend[first].speaker) continue;
+        int id = pend[first].speaker;
+        Rng r(seed_mix(o.seed, 3, id));
+        std::vector<size_t> words;
+        for (size_t j = first; j < i; j++) if (pend[j].kind == kKindWord) words.push_back(j);
+        for (int k = 0; k < o.fragments && !words.empty(); k++) {
+            const Pending &w = pend[words[r.below((int)words.size())]];
+            size_t n = w.audio.size(), len = (size_t)(n * r.uniform(0.35, 0.6));
+            bool head = r.chance(0.5);
+            Pending f{id, 0, kKindFragment, w.text + (head ? " (eleje)" : " (vége)"), {}, 1};
+            f.audio.assign(w.audio.begin() + (head ? 0 : n - len), w.audio.begin() + (head ? len : n));
+            size_t fade = std::min<size_t>(200, len / 4);
+            for (size_t j = 0; j < fade; j++) {  // no click at the cut
+                float g = (float)j / fade;
+                if (head) f.audio[len - 1 - j] *= g; else f.audio[j] *= g;
+            }
+            pend.push_back(std::move(f));
+        }
+        for (int k = 0; k < o.noises; k++) {
+            Pending f{id, 0, kKindNoise, "", {}, 1};
+            f.audio = make_sound(r.below(5), r, &f.text);
+            float top = 0;
+            for (float v : f.audio) top = std::max(top, std::fabs(v));
+            float g = top > 0 ? (float)(r.uniform(3000, 20000) / top) : 0;
+            for (float &v : f.audio) v *= g;
+            pend.push_back(std::move(f));
+        }
+        first = i;
+    }
+    std::stable_sort(pend.begin(), pend.end(), [](const Pending &a, const Pending &b) { return a.speaker < b.speaker; });
+
+    for (Pending &p : pend) {
+        if (p.audio.empty()) continue;
+        Utterance u{p.speaker, p.cls, p.kind, (int64_t)c.audio.size(), (int32_t)p.audio.size(), p.text};
+        for (float v : p.audio) c.audio.push_back((int16_t)std::max(-32768.0f, std::min(32767.0f, std::round(v))));
+        c.utts.push_back(u);
+    }
+    std::string err = corpus_save(o.out, c);
+    if (!err.empty()) { fprintf(stderr, "tarkabab-corpus: %s\n", err.c_str()); return 1; }
+    int test = 0;
+    for (const Speaker &s : c.speakers) test += s.split == kSplitTest;
+    fprintf(stderr, "tarkabab-corpus: %zu utterances, %zu speakers (%d held out), %.1f minutes of audio in %s\n",
+            c.utts.size(), c.speakers.size(), test, c.audio.size() / (60.0 * kCorpusRate), o.out.c_str());
+    espeak_Terminate();
+    return 0;
+}

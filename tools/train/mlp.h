@@ -1,0 +1,61 @@
+// mlp.h — one-hidden-layer networks as the recogniser runs them, trained.
+//
+// Both layers use f(a) = 0.5 * tanh(a / 2) = sigmoid(a) - 0.5, the smooth
+// form of the recogniser's table lookup. Training minimises the logistic
+// cross-entropy of each output against 0/1 targets (target 1 = the output
+// should be positive), so outputs move well away from zero and the
+// decision rule "the only positive output wins" holds with a margin.
+//
+// Minibatches are split between two threads, each with its own gradient
+// buffer, summed in a fixed order: the same seed gives the same weights.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Mlp {
+    int nIn = 0, nHid = 0, nOut = 0;
+    std::vector<float> w1, b1;   // nHid x nIn, nHid
+    std::vector<float> w2, b2;   // nOut x nHid, nOut
+};
+
+void mlp_init(Mlp *m, int nIn, int nHid, int nOut, uint64_t seed);
+
+// Outputs f(a) of the output layer (nOut values) for one input.
+void mlp_forward(const Mlp &m, const float *x, float *out);
+
+// A training set: n rows of nIn inputs, each with a class label and a
+// sample weight. Target of output j: 1 when j == label, else 0; rows whose
+// label is `noneClass` have all targets 0.
+struct TrainSet {
+    int nIn = 0;
+    std::vector<float> x;        // n * nIn
+    std::vector<int> label;
+    std::vector<float> weight;
+    size_t size() const { return label.size(); }
+    void add(const float *row, int cls, float w) {
+        x.insert(x.end(), row, row + nIn);
+        label.push_back(cls);
+        weight.push_back(w);
+    }
+};
+
+struct TrainOptions {
+    int epochs = 8;
+    int batch = 128;
+    float rate = 1e-3f;          // Adam step size, decayed to a tenth over the epochs
+    int noneClass = -1;          // label with all targets 0 (-1: none)
+    uint64_t seed = 1;
+    const char *name = "net";    // for progress lines
+};
+
+// Trains m on the set; calls `report(epoch)` after every epoch if given.
+void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
+               void (*report)(void *ctx, int epoch), void *ctx);
+
+// The stored NetworkImage: header (mark 4, 256, layer count 3, the three
+// size pairs (n, 1), ten unread values), bias block, weight block.
+std::vector<float> mlp_image(const Mlp &m);
+// Writes an image as little-endian float32. "" or a message.
+std::string write_image(const std::string &path, const std::vector<float> &image);
