@@ -14,8 +14,9 @@ constexpr int kThreads = 2;
 constexpr float kAdamB1 = 0.9f, kAdamB2 = 0.999f, kAdamEps = 1e-8f;
 constexpr float kWeightLimit = 8.0f;   // keeps every stored value modest
 
-// The two hot loops get an AVX2/FMA clone chosen at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// The two hot loops get an AVX2/FMA clone chosen at load time. Not under
+// ThreadSanitizer: the clone resolver runs before its runtime is up.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define MLP_HOT __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define MLP_HOT
