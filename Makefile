@@ -44,10 +44,10 @@ test-deps: deps
 data-deps: test-deps
 	$(call install_missing,$(DATA_PACKAGES))
 
-$(BUILD)/CMakeCache.txt:
+# Configured every time (a few seconds): packages installed since the last
+# run, such as the test libraries, are found.
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS)
-
-configure: $(BUILD)/CMakeCache.txt
 
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
