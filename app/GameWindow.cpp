@@ -35,7 +35,7 @@ const wxColour kMeterColour(0, 128, 0);
 const wxColour kTitleBackground(140, 66, 66);
 constexpr int kFontPoints = 11;
 constexpr const char *kFontFace = "helvetica";
-constexpr const char *kNotice = "© 2024 Vextorn";
+constexpr const char *kNotice = "© 2026 Vextorn";
 // A stored position counts when this point of the window lies on a display.
 const wxPoint kGrip(16, 8);
 
