@@ -26,7 +26,7 @@ inline float sigm(float a) { return 1.0f / (1.0f + std::exp(-a)); }
 
 struct Grad {
     std::vector<float> w1, b1, w2, b2;
-    std::vector<float> a1, h, dh, o;  // per-sample scratch
+    std::vector<float> a1, h, dh, o, xn;  // per-sample scratch
     double loss = 0;
     void reset(const Mlp &m) {
         w1.assign(m.w1.size(), 0); b1.assign(m.b1.size(), 0);
@@ -48,10 +48,16 @@ MLP_HOT void hidden(const Mlp &m, const float *x, float *a1, float *h) {
 
 // Accumulates the gradient of rows [from, to) of the shuffled order.
 MLP_HOT void accumulate(const Mlp &m, const TrainSet &s, const std::vector<uint32_t> &order, size_t from,
-                size_t to, int noneClass, Grad *g) {
+                size_t to, int noneClass, float noise, uint64_t noiseSeed, Grad *g) {
     for (size_t r = from; r < to; r++) {
         size_t row = order[r];
         const float *x = &s.x[row * (size_t)m.nIn];
+        if (noise > 0) {
+            Rng rr(seed_mix(noiseSeed, row));
+            g->xn.resize(m.nIn);
+            for (int i = 0; i < m.nIn; i++) g->xn[i] = x[i] + noise * (float)rr.uniform(-1.7320508, 1.7320508);
+            x = g->xn.data();
+        }
         int label = s.label[row];
         float sw = s.weight[row];
         hidden(m, x, g->a1.data(), g->h.data());
@@ -81,14 +87,14 @@ MLP_HOT void accumulate(const Mlp &m, const TrainSet &s, const std::vector<uint3
 struct Adam {
     std::vector<float> m, v;
     void step(std::vector<float> &p, const std::vector<float> &g0, const std::vector<float> &g1,
-              float rate, float scale, int t) {
+              float rate, float scale, int t, float decay = 0) {
         if (m.empty()) { m.assign(p.size(), 0); v.assign(p.size(), 0); }
         float c1 = 1 - std::pow(kAdamB1, (float)t), c2 = 1 - std::pow(kAdamB2, (float)t);
         for (size_t i = 0; i < p.size(); i++) {
             float g = (g0[i] + g1[i]) * scale;
             m[i] = kAdamB1 * m[i] + (1 - kAdamB1) * g;
             v[i] = kAdamB2 * v[i] + (1 - kAdamB2) * g * g;
-            float q = p[i] - rate * (m[i] / c1) / (std::sqrt(v[i] / c2) + kAdamEps);
+            float q = p[i] * (1 - rate * decay) - rate * (m[i] / c1) / (std::sqrt(v[i] / c2) + kAdamEps);
             p[i] = std::max(-kWeightLimit, std::min(kWeightLimit, q));
         }
     }
@@ -135,15 +141,17 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
         for (size_t b = 0; b < n; b += o.batch) {
             size_t e = std::min(n, b + o.batch), mid = (b + e) / 2;
             for (Grad &q : g) q.reset(*m);
-            std::thread helper(accumulate, std::cref(*m), std::cref(set), std::cref(order), mid, e, o.noneClass, &g[1]);
-            accumulate(*m, set, order, b, mid, o.noneClass, &g[0]);
+            uint64_t noiseSeed = seed_mix(o.seed, 1000 + epoch);
+            std::thread helper(accumulate, std::cref(*m), std::cref(set), std::cref(order), mid, e, o.noneClass,
+                               o.inputNoise, noiseSeed, &g[1]);
+            accumulate(*m, set, order, b, mid, o.noneClass, o.inputNoise, noiseSeed, &g[0]);
             helper.join();
             loss += g[0].loss + g[1].loss;
             float scale = 1.0f / (float)(e - b);
             t++;
-            a1w.step(m->w1, g[0].w1, g[1].w1, rate, scale, t);
+            a1w.step(m->w1, g[0].w1, g[1].w1, rate, scale, t, o.decay);
             a1b.step(m->b1, g[0].b1, g[1].b1, rate, scale, t);
-            a2w.step(m->w2, g[0].w2, g[1].w2, rate, scale, t);
+            a2w.step(m->w2, g[0].w2, g[1].w2, rate, scale, t, o.decay);
             a2b.step(m->b2, g[0].b2, g[1].b2, rate, scale, t);
         }
         fprintf(stderr, "%s: epoch %d/%d, loss %.4f\n", o.name, epoch + 1, o.epochs, loss / n);

@@ -45,6 +45,8 @@ struct TrainOptions {
     int epochs = 8;
     int batch = 128;
     float rate = 1e-3f;          // Adam step size, decayed to a tenth over the epochs
+    float decay = 0;             // decoupled weight decay per step (times the step size)
+    float inputNoise = 0;        // uniform noise of this spread added to every input
     int noneClass = -1;          // label with all targets 0 (-1: none)
     uint64_t seed = 1;
     const char *name = "net";    // for progress lines

@@ -9,13 +9,16 @@
 //      endpointer finds with the new network 0, over several passes of the
 //      sessions in fresh rooms, plus copies with the ends moved by up to two
 //      frames. A pattern gets its utterance's class when it covers that
-//      spoken word, else class 0 (all outputs negative).
+//      spoken word, else class 0 (all outputs negative). It trains on
+//      standardised inputs with fresh noise each epoch; the scaling is then
+//      folded into the first layer.
 //   4. Both images are checked through the recogniser's table-lookup
 //      evaluation and written as NetworkImage files.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -36,10 +39,20 @@ constexpr int kBoundaryFrames = 8;       // windows this close to a speech edge 
 constexpr double kKeepOther = 0.15;      // share of the other windows kept
 constexpr int kJitterCopies = 2;
 constexpr float kNegativeWeight = 1.5f;  // class 0 patterns count a little more
+// Network 1 learns on standardised patterns with uniform noise of this
+// spread (in units of each input's own spread) added afresh every epoch:
+// it generalises to unheard voices better than an exact fit of the
+// training speakers (held-out clean 82 % instead of 80 %, fewer wrong words).
+constexpr float kInputNoise1 = 0.5f;
 
 struct Options {
     std::string corpus = "corpus", out = ".", work = ".";
     std::string net0;      // an existing network 0 image: skip its training
+    std::string patterns;  // network 1's harvested patterns: read if present, else written
+    float rate1 = 2e-3f, negWeight = kNegativeWeight;
+    int batch1 = 128;
+    bool standardize = true;
+    float decay1 = 0, noise1 = kInputNoise1;
     uint64_t seed = 1;
     int passes = 4, epochs0 = 4, epochs1 = 40;
 };
@@ -96,12 +109,75 @@ void verify(int k, const Mlp &m, const TrainSet &set, int noneClass) {
             "correct %.2f %% (smooth %.2f %%)\n", k, n, 100.0 * agree / n, 100.0 * right / n, 100.0 * smoothRight / n);
 }
 
+bool read_set(const std::string &path, int nIn, TrainSet *set) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    uint64_t n = 0;
+    bool ok = fread(&n, sizeof n, 1, f) == 1;
+    set->nIn = nIn;
+    set->x.resize(n * nIn); set->label.resize(n); set->weight.resize(n);
+    ok = ok && fread(set->x.data(), sizeof(float), n * nIn, f) == n * nIn &&
+         fread(set->label.data(), sizeof(int), n, f) == n && fread(set->weight.data(), sizeof(float), n, f) == n;
+    fclose(f);
+    return ok;
+}
+
+bool write_set(const std::string &path, const TrainSet &set) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    uint64_t n = set.size();
+    bool ok = fwrite(&n, sizeof n, 1, f) == 1 && fwrite(set.x.data(), sizeof(float), set.x.size(), f) == set.x.size() &&
+              fwrite(set.label.data(), sizeof(int), n, f) == n && fwrite(set.weight.data(), sizeof(float), n, f) == n;
+    return fclose(f) == 0 && ok;
+}
+
+// Training on inputs of zero mean and unit spread converges faster; the
+// shift and scale are folded into the first layer afterwards.
+void standardize(TrainSet *s, std::vector<float> *mu, std::vector<float> *sd) {
+    int n = s->nIn;
+    std::vector<double> sum(n, 0), sq(n, 0);
+    size_t rows = s->size();
+    for (size_t r = 0; r < rows; r++)
+        for (int i = 0; i < n; i++) { double v = s->x[r * n + i]; sum[i] += v; sq[i] += v * v; }
+    mu->resize(n); sd->resize(n);
+    double meanSd = 0;
+    for (int i = 0; i < n; i++) {
+        double m = sum[i] / rows, v = sq[i] / rows - m * m;
+        (*mu)[i] = (float)m; (*sd)[i] = (float)std::sqrt(std::max(v, 1e-6));
+        meanSd += (*sd)[i] / n;
+    }
+    fprintf(stderr, "tarkabab-train: word pattern inputs standardised (mean spread %.3f)\n", meanSd);
+    for (size_t r = 0; r < rows; r++)
+        for (int i = 0; i < n; i++) s->x[r * n + i] = (s->x[r * n + i] - (*mu)[i]) / (*sd)[i];
+}
+
+void unstandardize(Mlp *m, TrainSet *s, const std::vector<float> &mu, const std::vector<float> &sd) {
+    int n = s->nIn;
+    for (int u = 0; u < m->nHid; u++) {
+        double shift = 0;
+        for (int i = 0; i < n; i++) {
+            float &w = m->w1[(size_t)u * n + i];
+            w /= sd[i];
+            shift += (double)w * mu[i];
+        }
+        m->b1[u] -= (float)shift;
+    }
+    for (size_t r = 0; r < s->size(); r++)
+        for (int i = 0; i < n; i++) s->x[r * n + i] = s->x[r * n + i] * sd[i] + mu[i];
+}
+
 void usage() {
     fputs("usage: tarkabab-train --corpus DIR --out DIR [--work DIR] [--seed N] [--passes N]\n"
-          "                      [--epochs0 N] [--epochs1 N] [--net0 FILE]\n"
+          "                      [--epochs0 N] [--epochs1 N] [--net0 FILE] [--patterns FILE]\n"
+          "                      [--rate1 R] [--batch1 N] [--neg-weight W] [--noise1 S] [--decay1 D] [--raw-inputs]\n"
           "Trains network 0 (speech detector) and network 1 (word classifier) on the\n"
           "training speakers of the corpus and writes net0.f32 and net1.f32 into --out.\n"
-          "--net0 FILE keeps that network 0 image and trains only network 1.\n",
+          "--net0 FILE keeps that network 0 image and trains only network 1.\n"
+          "--patterns FILE reads network 1's word patterns from FILE, or harvests and writes them\n"
+          "there (only valid for the same corpus, seed, passes and network 0).\n"
+          "Network 1: Adam step --rate1 (0.002), minibatch --batch1 (128), class 0 weight\n"
+          "--neg-weight (1.5), input noise --noise1 (0.5 spreads), weight decay --decay1 (0);\n"
+          "--raw-inputs trains on the patterns as they are instead of standardised ones.\n",
           stderr);
 }
 
@@ -123,6 +199,13 @@ int main(int argc, char **argv) {
         else if (a == "--epochs0") o.epochs0 = std::atoi(val().c_str());
         else if (a == "--epochs1") o.epochs1 = std::atoi(val().c_str());
         else if (a == "--net0") o.net0 = val();
+        else if (a == "--patterns") o.patterns = val();
+        else if (a == "--rate1") o.rate1 = std::strtof(val().c_str(), nullptr);
+        else if (a == "--batch1") o.batch1 = std::atoi(val().c_str());
+        else if (a == "--raw-inputs") o.standardize = false;
+        else if (a == "--noise1") o.noise1 = std::strtof(val().c_str(), nullptr);
+        else if (a == "--decay1") o.decay1 = std::strtof(val().c_str(), nullptr);
+        else if (a == "--neg-weight") o.negWeight = std::strtof(val().c_str(), nullptr);
         else if (a == "--help" || a == "-h") { usage(); return 0; }
         else { fprintf(stderr, "tarkabab-train: unknown option %s\n", a.c_str()); usage(); return 2; }
     }
@@ -199,6 +282,9 @@ int main(int argc, char **argv) {
     for (int p = 0; p < o.passes; p++) plans.push_back(plan_sessions(c, o.seed, p));
     int perPass = (int)plans[0].sessions.size();
     TrainSet patterns;
+    if (!o.patterns.empty() && read_set(o.patterns, 585, &patterns)) {
+        fprintf(stderr, "tarkabab-train: %zu word patterns read from %s\n", patterns.size(), o.patterns.c_str());
+    } else {
     err = run_workers(perPass * o.passes, kWorkers, o.work, 585, [&](int i, TrainSet *set) {
         const Plan &pl = plans[i / perPass];
         Rng r(seed_mix(o.seed, 20, i));
@@ -219,15 +305,33 @@ int main(int argc, char **argv) {
         if (!e.empty()) { fprintf(stderr, "tarkabab-train: %s\n", e.c_str()); _Exit(1); }
     }, &patterns);
     if (!err.empty()) { fprintf(stderr, "tarkabab-train: %s\n", err.c_str()); return 1; }
+    if (!o.patterns.empty() && !write_set(o.patterns, patterns))
+        fprintf(stderr, "tarkabab-train: %s: cannot write\n", o.patterns.c_str());
+    }
+    for (size_t i = 0; i < patterns.size(); i++) patterns.weight[i] = patterns.label[i] ? 1.0f : o.negWeight;
     std::vector<int> perClass(21, 0);
     for (int l : patterns.label) perClass[l]++;
     fprintf(stderr, "tarkabab-train: %zu word patterns after %.0f s; per class:", patterns.size(), seconds_since(t0));
     for (int k = 0; k < 21; k++) fprintf(stderr, " %d", perClass[k]);
     fputc('\n', stderr);
     TrainOptions t1opt;
-    t1opt.epochs = o.epochs1; t1opt.rate = 2e-3f; t1opt.noneClass = 0; t1opt.seed = seed_mix(o.seed, 201);
+    t1opt.epochs = o.epochs1; t1opt.rate = o.rate1; t1opt.batch = o.batch1; t1opt.decay = o.decay1; t1opt.inputNoise = o.noise1; t1opt.noneClass = 0; t1opt.seed = seed_mix(o.seed, 201);
     t1opt.name = "network 1";
-    mlp_train(&net1, patterns, t1opt, nullptr, nullptr);
+    std::vector<float> mu, sd;
+    if (o.standardize) standardize(&patterns, &mu, &sd);
+    struct Acc { const Mlp *m; const TrainSet *s; } acc{&net1, &patterns};
+    mlp_train(&net1, patterns, t1opt, [](void *ctx, int) {
+        auto *a = static_cast<Acc *>(ctx);
+        size_t n = std::min<size_t>(a->s->size(), 20000), right = 0;
+        std::vector<float> out(21);
+        for (size_t i = 0; i < n; i++) {
+            size_t row = i * (a->s->size() / n);
+            mlp_forward(*a->m, &a->s->x[row * 585], out.data());
+            right += nn_decide(out.data(), 21) == a->s->label[row];
+        }
+        fprintf(stderr, "  training accuracy %.2f %%\n", 100.0 * right / n);
+    }, &acc);
+    if (o.standardize) unstandardize(&net1, &patterns, mu, sd);
     verify(1, net1, patterns, 0);
 
     for (int k = 0; k < 2; k++) {
