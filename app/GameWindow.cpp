@@ -6,7 +6,6 @@
 #include <wx/icon.h>
 #include <wx/image.h>
 #include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/stattext.h>
 
 #ifdef __WXGTK__
@@ -15,7 +14,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "HelpPage.h"
 #include "HelpWindow.h"
@@ -26,7 +24,7 @@
 #include "TipWindow.h"
 #include "TitlePanel.h"
 #include "events.h"
-#include "resources.h"
+#include "resource_image.h"
 #include "words.h"
 #include "Listener.h"
 
@@ -38,15 +36,6 @@ constexpr const char *kFontFace = "helvetica";
 constexpr const char *kNotice = "© 2026 Vextorn";
 // A stored position counts when this point of the window lies on a display.
 const wxPoint kGrip(16, 8);
-
-wxImage ResourceImage(const char *name) {
-    wxImage image;
-    if (const ResEntry *res = res_find(name)) {
-        wxMemoryInputStream in(res->data, res->size);
-        image.LoadFile(in, wxBITMAP_TYPE_PNG);
-    }
-    return image;
-}
 
 wxIcon ProgramIcon() {
     wxIcon icon;
@@ -151,7 +140,7 @@ void GameWindow::Shutdown() {
         player_->Shutdown();
         player_.reset();
     }
-    if (listener_) ListenerMuteEnd();
+    if (listener_) listener_->SetAnnounceEnd(false);
     StopListening();
     SaveSettings();
     delete meterTimer_;
@@ -172,38 +161,25 @@ wxWindow *GameWindow::BoardControl() const { return boardImage_; }
 
 // ---- listening ----------------------------------------------------------
 
-Listener *GameWindow::CreateListener() { return new Listener(); }
-int GameWindow::ListenerLevel() const { return listener_ ? listener_->Level() : -1; }
-float GameWindow::ListenerSensitivity() const { return listener_ ? listener_->Sensitivity() : sensitivity_; }
-bool GameWindow::ListenerSetSensitivity(float db) { return listener_ && listener_->SetSensitivity(db) == 0; }
-void GameWindow::ListenerStart() {
-    listener_->SetWordSink(this, DeliverWord);
-    listener_->Start();
-}
-void GameWindow::ListenerMuteEnd() { listener_->SetAnnounceEnd(false); }
-void GameWindow::ListenerStopAndDestroy() {
-    listener_->Stop();
-    listener_->Delete();
-    delete listener_;
-}
-
 void GameWindow::StartListening() {
     if (destroying_ || listeningState_ != kStopped) return;
     listeningState_ = kStarting;
-    if (!listener_) listener_ = CreateListener();
-    if (!listener_) return;
-    ListenerStart();
+    if (!listener_) listener_ = new Listener();
+    listener_->SetWordSink(this, DeliverWord);
+    listener_->Start();
     if (sensitivity_ >= 0.0f)
-        ListenerSetSensitivity(sensitivity_);
+        listener_->SetSensitivity(sensitivity_);
     else
-        sensitivity_ = ListenerSensitivity();
+        sensitivity_ = listener_->Sensitivity();
 }
 
 void GameWindow::StopListening() {
     listeningState_ = kStopping;
     if (listener_) {
-        sensitivity_ = ListenerSensitivity();
-        ListenerStopAndDestroy();
+        sensitivity_ = listener_->Sensitivity();
+        listener_->Stop();
+        listener_->Delete();  // joins the listening thread
+        delete listener_;
         listener_ = nullptr;
     }
     listeningState_ = kStopped;
@@ -211,8 +187,8 @@ void GameWindow::StopListening() {
 
 void GameWindow::ChangeSensitivity(int steps) {
     if (!listener_ || !dialogue_) return;
-    ListenerSetSensitivity(ListenerSensitivity() + steps * kSensitivityStepDb);
-    dialogue_->ShowMessage(SensitivityText(ListenerSensitivity()));
+    listener_->SetSensitivity(listener_->Sensitivity() + steps * kSensitivityStepDb);
+    dialogue_->ShowMessage(SensitivityText(listener_->Sensitivity()));
 }
 
 void GameWindow::OnListenStarted(wxCommandEvent &) {
@@ -228,7 +204,7 @@ void GameWindow::OnListenEnded(wxCommandEvent &) {
 
 void GameWindow::OnMeterTick(wxTimerEvent &) {
     if (GetListeningState() != kListening || destroying_) return;
-    meter_.Step(ListenerLevel());
+    meter_.Step(listener_ ? listener_->Level() : -1);
     wxBitmap &board = const_cast<wxBitmap &>(board_.Bitmap());
     meter_.Draw(board, *meterPen_, *meterBrush_);
     boardImage_->RefreshRect(meter_.refresh, false);
@@ -332,14 +308,9 @@ void GameWindow::OnCharHook(wxKeyEvent &event) {
 
 void GameWindow::WriteStateDump() const {
     if (dumpPath_.empty() || !dialogue_) return;
-    std::string temp = dumpPath_ + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        if (!out) return;
-        out << dialogue_->DumpState() << "tip=" << Escaped(tip_ ? tip_->TipText() : wxString()) << "\n";
-        if (!out.flush()) return;
-    }
-    std::rename(temp.c_str(), dumpPath_.c_str());
+    WriteFileAtomically(dumpPath_,
+                        dialogue_->DumpState() + "tip=" + Escaped(tip_ ? tip_->TipText() : wxString()) + "\n",
+                        false);
 }
 
 // ---- window -------------------------------------------------------------

@@ -96,15 +96,6 @@ private:
     void CreateHelpWindow();
     void RunHelpLink(const wxString &target);
     void WriteStateDump() const;
-    // The listening service (Listener.h); without one the level reads -1
-    // and the sensitivity stays as stored.
-    Listener *CreateListener();
-    int ListenerLevel() const;
-    float ListenerSensitivity() const;
-    bool ListenerSetSensitivity(float db);
-    void ListenerStart();
-    void ListenerMuteEnd();
-    void ListenerStopAndDestroy();
     void ChangeSensitivity(int steps);
 
     void OnWord(wxCommandEvent &event);

@@ -98,13 +98,16 @@ bool SettingsStore::Save() {
     const wxScopedCharBuffer utf8 = out.GetString().utf8_str();
     std::string data(utf8.data(), utf8.length());
 
-    std::string target(path_.fn_str());
-    std::string temp = target + ".tmp";
+    return WriteFileAtomically(std::string(path_.fn_str()), data, true);
+}
+
+bool WriteFileAtomically(const std::string &path, const std::string &data, bool durable) {
+    std::string temp = path + ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, data) && (!durable || ::fsync(fd) == 0);
     ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
+    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
         return false;
     }

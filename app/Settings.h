@@ -17,6 +17,7 @@
 #include <wx/string.h>
 
 #include <memory>
+#include <string>
 
 class wxFileConfig;
 
@@ -46,3 +47,8 @@ private:
     wxString path_;
     std::unique_ptr<wxFileConfig> config_;
 };
+
+// Replaces the file at path with data through a temporary file and a rename,
+// so neither a reader nor an interrupted write ever sees half a file; durable
+// also syncs the data to disk before the rename. False when it failed.
+bool WriteFileAtomically(const std::string &path, const std::string &data, bool durable);

@@ -3,9 +3,8 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
-#include <wx/mstream.h>
 
-#include "resources.h"
+#include "resource_image.h"
 #include "words.h"
 
 namespace {
@@ -15,12 +14,8 @@ constexpr int kHalf = 16;
 constexpr int kMargin = 10;
 
 wxBitmap LoadStrip(const char *name, int width, int height, bool *ok) {
-    const ResEntry *res = res_find(name);
-    if (res) {
-        wxMemoryInputStream in(res->data, res->size);
-        wxImage image;
-        if (image.LoadFile(in, wxBITMAP_TYPE_PNG) && image.IsOk()) return wxBitmap(image, 24);
-    }
+    wxImage image = ResourceImage(name);
+    if (image.IsOk()) return wxBitmap(image, 24);
     *ok = false;
     wxImage blank(width, height);
     return wxBitmap(blank, 24);

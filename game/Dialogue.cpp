@@ -152,6 +152,13 @@ void Dialogue::OnWord(int code) {
         OnPlaying(code);
 }
 
+// Shows a yes/no question, says it, and waits in its state.
+void Dialogue::Ask(const char *question, const char *prompt, int state) {
+    Options(question);
+    view_.Play(prompt);
+    state_ = state;
+}
+
 // "nem" closes an open question; anything else asks it again.
 void Dialogue::OnQuestion(int code, const char *question, const char *prompt) {
     if (code == kWordNo) {
@@ -160,17 +167,14 @@ void Dialogue::OnQuestion(int code, const char *question, const char *prompt) {
         view_.Play("m_nem.wav");
         return;
     }
-    Options(question);
-    view_.Play(prompt);
+    Ask(question, prompt, state_);
 }
 
 void Dialogue::OnOver(int code) {
     if (code == kWordNewGame) {
         NewCodeAndGreet();
     } else if (code == kWordQuit) {
-        Options(tip::kQuitQuestion);
-        view_.Play("q_kilep.wav");
-        state_ = kConfirmQuit;
+        Ask(tip::kQuitQuestion, "q_kilep.wav", kConfirmQuit);
     } else {
         Options(tip::kOptionsOver);
     }
@@ -180,9 +184,7 @@ void Dialogue::OnPlaying(int code) {
     const int positions = model_->Positions();
     switch (code) {
     case kWordQuit:
-        Options(tip::kQuitQuestion);
-        view_.Play("q_kilep.wav");
-        state_ = kConfirmQuit;
+        Ask(tip::kQuitQuestion, "q_kilep.wav", kConfirmQuit);
         return;
     case kWordCancel:
         if (entry_ > 0) {
@@ -196,14 +198,10 @@ void Dialogue::OnPlaying(int code) {
         }
         return;
     case kWordNewGame:
-        Options(tip::kNewGameQuestion);
-        view_.Play("q_uj.wav");
-        state_ = kConfirmNewGame;
+        Ask(tip::kNewGameQuestion, "q_uj.wav", kConfirmNewGame);
         return;
     case kWordReveal:
-        Options(tip::kRevealQuestion);
-        view_.Play("q_szabad.wav");
-        state_ = kConfirmReveal;
+        Ask(tip::kRevealQuestion, "q_szabad.wav", kConfirmReveal);
         return;
     default:
         break;

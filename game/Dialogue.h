@@ -95,6 +95,7 @@ private:
     void PlayColour(int value);
     void RevealSecret();
     void NewCodeAndGreet();
+    void Ask(const char *question, const char *prompt, int state);
     void OnQuestion(int code, const char *question, const char *prompt);
     void OnOver(int code);
     void OnPlaying(int code);

@@ -2,13 +2,12 @@
 #include "HelpWindow.h"
 
 #include "game/events.h"
-#include "resources/resources.h"
+#include "resources/resource_image.h"
 
 #include <wx/filesys.h>
 #include <wx/fs_mem.h>
 #include <wx/image.h>
 #include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/toplevel.h>
 
 namespace {
@@ -45,12 +44,7 @@ bool RegisterHelpMemoryFiles() {
     }
     if (logoStored) return true;
 
-    const ResEntry *res = res_find(kLogoResource);
-    if (!res) return false;
-    wxLogNull quiet;
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
-    wxMemoryInputStream in(res->data, res->size);
-    wxImage logo(in, wxBITMAP_TYPE_PNG);
+    wxImage logo = ResourceImage(kLogoResource);
     if (!logo.IsOk()) return false;
     FlattenOntoWhite(logo);
     if (logo.GetWidth() > kLogoMaxWidth)

@@ -178,3 +178,11 @@ std::string corpus_load(const std::string &dir, Corpus *out) {
     *out = std::move(c);
     return "";
 }
+
+std::string option_value(const char *program, int argc, char **argv, int &i) {
+    if (i + 1 >= argc) {
+        fprintf(stderr, "%s: %s needs a value\n", program, argv[i]);
+        exit(2);
+    }
+    return argv[++i];
+}

@@ -97,3 +97,8 @@ extern const int kNearWordCount;
 // True when a dictionary word may serve as a negative: 3..10 letters, only
 // lower-case letters, and not an inflected form of a vocabulary word.
 bool usable_negative(const std::string &word);
+
+// Command lines of the data tools: the value after option argv[i], advancing
+// i. A missing value ends the program with status 2 and a message naming
+// program and option.
+std::string option_value(const char *program, int argc, char **argv, int &i);

@@ -314,10 +314,7 @@ int main(int argc, char **argv) {
     Options o;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
-        auto val = [&]() -> std::string {
-            if (i + 1 >= argc) { fprintf(stderr, "tarkabab-corpus: %s needs a value\n", a.c_str()); exit(2); }
-            return argv[++i];
-        };
+        auto val = [&] { return option_value("tarkabab-corpus", argc, argv, i); };
         if (a == "--out") o.out = val();
         else if (a == "--seed") o.seed = std::strtoull(val().c_str(), nullptr, 10);
         else if (a == "--train-speakers") o.trainPerVariant = std::atoi(val().c_str());

@@ -187,10 +187,7 @@ int main(int argc, char **argv) {
     Options o;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
-        auto val = [&]() -> std::string {
-            if (i + 1 >= argc) { fprintf(stderr, "tarkabab-train: %s needs a value\n", a.c_str()); exit(2); }
-            return argv[++i];
-        };
+        auto val = [&] { return option_value("tarkabab-train", argc, argv, i); };
         if (a == "--corpus") o.corpus = val();
         else if (a == "--out") o.out = val();
         else if (a == "--work") o.work = val();

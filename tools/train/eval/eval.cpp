@@ -198,10 +198,7 @@ int main(int argc, char **argv) {
     Options o;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
-        auto val = [&]() -> std::string {
-            if (i + 1 >= argc) { fprintf(stderr, "tarkabab-eval: %s needs a value\n", a.c_str()); exit(2); }
-            return argv[++i];
-        };
+        auto val = [&] { return option_value("tarkabab-eval", argc, argv, i); };
         if (a == "--corpus") o.corpus = val();
         else if (a == "--recognise") o.recognise = val();
         else if (a == "--work") o.work = val();
