@@ -2,12 +2,14 @@
 // recogniser's table-lookup runtime, and detection matching.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "corpus.h"
 #include "harvest.h"
 #include "mlp.h"
 #include "nn.h"
+#include "pattern_augment.h"
 
 namespace {
 
@@ -80,6 +82,82 @@ TEST(Training, LearnsAToyProblemAndTheTableLookupRuntimeAgrees) {
     nn_install_image(0, nullptr, 0);
     EXPECT_GT(right, 950) << "held-out toy accuracy";
     EXPECT_GT(agree, 990) << "smooth training function and runtime table disagree";
+}
+
+TEST(Training, StandardisedTrainingFoldsIntoANetworkOfRawInputs) {
+    // Inputs far from zero mean and unit spread, as word patterns are.
+    TrainSet train = toy_windows(800, 11);
+    for (size_t i = 0; i < train.x.size(); i++) train.x[i] = 0.2f * train.x[i] - 0.3f + 0.001f * (float)(i % 315);
+    std::vector<float> mean, spread;
+    input_spread(train, &mean, &spread);
+    EXPECT_NEAR(-0.3f + 0.001f * 7, mean[7], 0.01f);
+    EXPECT_NEAR(0.2f / std::sqrt(12.0f), spread[7], 0.01f);
+    Mlp m;
+    mlp_init(&m, 315, 90, 2, 12);
+    TrainOptions o;
+    o.epochs = 2;
+    o.mean = mean.data();
+    o.spread = spread.data();
+    mlp_train(&m, train, o, nullptr, nullptr);
+    std::vector<float> z(315);
+    float before[2], after[2];
+    const float *x = &train.x[5 * 315];
+    for (int i = 0; i < 315; i++) z[i] = (x[i] - mean[i]) / spread[i];
+    mlp_forward(m, z.data(), before);
+    mlp_fold_standardisation(&m, mean, spread);
+    mlp_forward(m, x, after);
+    EXPECT_NEAR(before[0], after[0], 1e-4f);
+    EXPECT_NEAR(before[1], after[1], 1e-4f);
+}
+
+// Swaps the two groups of bands the toy label depends on.
+void swap_toy_bands(float *row, int, Rng &) {
+    for (int j = 0; j < 5; j++) std::swap(row[150 + j], row[160 + j]);
+}
+
+TEST(Training, AugmentationChangesWhatTheNetworkLearns) {
+    // Every row is augmented before it is learned from: with the informative
+    // bands swapped the network learns the opposite rule.
+    TrainSet train = toy_windows(3000, 13), test = toy_windows(300, 14);
+    Mlp m;
+    mlp_init(&m, 315, 90, 2, 15);
+    TrainOptions o;
+    o.epochs = 4;
+    o.rate = 3e-3f;
+    o.augment = swap_toy_bands;
+    mlp_train(&m, train, o, nullptr, nullptr);
+    int right = 0;
+    float out[2];
+    for (size_t i = 0; i < test.size(); i++) {
+        mlp_forward(m, &test.x[i * 315], out);
+        right += nn_decide(out, 2) == test.label[i];
+    }
+    EXPECT_LT(right, 60) << "the rule learned was not the augmented one";  // unaugmented: above 250
+}
+
+TEST(PatternAugment, NewRoomsKeepTheWordsPeakAndStayPlausible) {
+    // A word pattern: loudest cell 0.5, the rest up to 60 dB below it.
+    std::vector<float> word(585);
+    Rng src(21);
+    for (float &v : word) v = (float)src.uniform(0.5 - 60.0 / 70, 0.45);
+    word[17 * 15 + 6] = 0.5f;
+    Rng r(22), again(22);
+    int changed = 0;
+    for (int k = 0; k < 200; k++) {
+        std::vector<float> p = word, q = word;
+        augment_pattern(p.data(), 585, r);
+        augment_pattern(q.data(), 585, again);
+        ASSERT_EQ(p, q) << "the same random numbers give the same room";
+        EXPECT_FLOAT_EQ(0.5f, *std::max_element(p.begin(), p.end()));
+        float lo = *std::min_element(p.begin(), p.end());
+        EXPECT_GT(lo, 0.5f - 120.0f / 70) << "a microphone does not take a band 120 dB down";
+        changed += p != word;
+        for (float v : p) ASSERT_TRUE(std::isfinite(v));
+    }
+    EXPECT_GT(changed, 150) << "most draws give a different room";
+    std::vector<float> other(315, 0.1f), copy = other;
+    augment_pattern(other.data(), 315, r);
+    EXPECT_EQ(copy, other) << "only word patterns are augmented";
 }
 
 TEST(Training, SameSeedSameWeights) {

@@ -48,15 +48,22 @@ MLP_HOT void hidden(const Mlp &m, const float *x, float *a1, float *h) {
 
 // Accumulates the gradient of rows [from, to) of the shuffled order.
 MLP_HOT void accumulate(const Mlp &m, const TrainSet &s, const std::vector<uint32_t> &order, size_t from,
-                size_t to, int noneClass, float noise, uint64_t noiseSeed, Grad *g) {
+                size_t to, const TrainOptions &o, uint64_t noiseSeed, Grad *g) {
+    const int noneClass = o.noneClass;
+    const float noise = o.inputNoise;
     for (size_t r = from; r < to; r++) {
         size_t row = order[r];
         const float *x = &s.x[row * (size_t)m.nIn];
-        if (noise > 0) {
+        if (noise > 0 || o.augment || o.mean) {
             Rng rr(seed_mix(noiseSeed, row));
-            g->xn.resize(m.nIn);
-            for (int i = 0; i < m.nIn; i++) g->xn[i] = x[i] + noise * (float)rr.uniform(-1.7320508, 1.7320508);
-            x = g->xn.data();
+            g->xn.assign(x, x + m.nIn);
+            float *xn = g->xn.data();
+            if (o.augment) o.augment(xn, m.nIn, rr);
+            if (o.mean)
+                for (int i = 0; i < m.nIn; i++) xn[i] = (xn[i] - o.mean[i]) / o.spread[i];
+            if (noise > 0)
+                for (int i = 0; i < m.nIn; i++) xn[i] += noise * (float)rr.uniform(-1.7320508, 1.7320508);
+            x = xn;
         }
         int label = s.label[row];
         float sw = s.weight[row];
@@ -142,9 +149,9 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
             size_t e = std::min(n, b + o.batch), mid = (b + e) / 2;
             for (Grad &q : g) q.reset(*m);
             uint64_t noiseSeed = seed_mix(o.seed, 1000 + epoch);
-            std::thread helper(accumulate, std::cref(*m), std::cref(set), std::cref(order), mid, e, o.noneClass,
-                               o.inputNoise, noiseSeed, &g[1]);
-            accumulate(*m, set, order, b, mid, o.noneClass, o.inputNoise, noiseSeed, &g[0]);
+            std::thread helper(accumulate, std::cref(*m), std::cref(set), std::cref(order), mid, e, std::cref(o),
+                               noiseSeed, &g[1]);
+            accumulate(*m, set, order, b, mid, o, noiseSeed, &g[0]);
             helper.join();
             loss += g[0].loss + g[1].loss;
             float scale = 1.0f / (float)(e - b);
@@ -156,6 +163,32 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
         }
         fprintf(stderr, "%s: epoch %d/%d, loss %.4f\n", o.name, epoch + 1, o.epochs, loss / n);
         if (report) report(ctx, epoch);
+    }
+}
+
+void input_spread(const TrainSet &s, std::vector<float> *mu, std::vector<float> *sd) {
+    int n = s.nIn;
+    std::vector<double> sum(n, 0), sq(n, 0);
+    size_t rows = s.size();
+    for (size_t r = 0; r < rows; r++)
+        for (int i = 0; i < n; i++) { double v = s.x[r * n + i]; sum[i] += v; sq[i] += v * v; }
+    mu->resize(n); sd->resize(n);
+    for (int i = 0; i < n; i++) {
+        double m = sum[i] / rows, v = sq[i] / rows - m * m;
+        (*mu)[i] = (float)m; (*sd)[i] = (float)std::sqrt(std::max(v, 1e-6));
+    }
+}
+
+void mlp_fold_standardisation(Mlp *m, const std::vector<float> &mu, const std::vector<float> &sd) {
+    int n = m->nIn;
+    for (int u = 0; u < m->nHid; u++) {
+        double shift = 0;
+        for (int i = 0; i < n; i++) {
+            float &w = m->w1[(size_t)u * n + i];
+            w /= sd[i];
+            shift += (double)w * mu[i];
+        }
+        m->b1[u] -= (float)shift;
     }
 }
 

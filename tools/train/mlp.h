@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "corpus.h"
+
 struct Mlp {
     int nIn = 0, nHid = 0, nOut = 0;
     std::vector<float> w1, b1;   // nHid x nIn, nHid
@@ -41,6 +43,10 @@ struct TrainSet {
     }
 };
 
+// Changes a private copy of one raw input row before it is standardised
+// and learned from (fresh for every row in every epoch).
+using Augment = void (*)(float *row, int nIn, Rng &rng);
+
 struct TrainOptions {
     int epochs = 8;
     int batch = 128;
@@ -48,6 +54,9 @@ struct TrainOptions {
     float decay = 0;             // decoupled weight decay per step (times the step size)
     float inputNoise = 0;        // uniform noise of this spread added to every input
     int noneClass = -1;          // label with all targets 0 (-1: none)
+    Augment augment = nullptr;   // applied to every row before standardising
+    const float *mean = nullptr; // if set, every input i is learned as (x - mean[i]) / spread[i]
+    const float *spread = nullptr;
     uint64_t seed = 1;
     const char *name = "net";    // for progress lines
 };
@@ -55,6 +64,13 @@ struct TrainOptions {
 // Trains m on the set; calls `report(epoch)` after every epoch if given.
 void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
                void (*report)(void *ctx, int epoch), void *ctx);
+
+// Training on inputs of zero mean and unit spread converges faster: the
+// trainer standardises every row as it learns from it (TrainOptions::mean
+// and ::spread) and the shift and scale are folded into the first layer
+// afterwards, so the stored network takes the recogniser's own values.
+void input_spread(const TrainSet &s, std::vector<float> *mean, std::vector<float> *spread);
+void mlp_fold_standardisation(Mlp *m, const std::vector<float> &mean, const std::vector<float> &spread);
 
 // The stored NetworkImage: header (mark 4, 256, layer count 3, the three
 // size pairs (n, 1), ten unread values), bias block, weight block.
