@@ -293,12 +293,17 @@ std::string Show(const Dump &d) {
     return s;
 }
 
-// The game's only answer to a rejected word: "Tessék?" added to the tip.
+// The game's only answer to a rejected word: "Tessék?" as the tip, or,
+// while it waits for a yes or no, "Tessék?" above the question (once: a
+// second rejection leaves that tip as it is).
 bool OnlyPardonAdded(Dump before, Dump after) {
     const std::string pardon = "Tessék?";
     const std::string tip = after["tip"];
-    if (tip.size() < pardon.size() || tip.compare(tip.size() - pardon.size(), pardon.size(), pardon) != 0)
-        return false;
+    const bool pardonLast = tip.size() >= pardon.size() &&
+                            tip.compare(tip.size() - pardon.size(), pardon.size(), pardon) == 0;
+    const bool pardonAbove = tip == pardon + "\n" + before["tip"] ||
+                             (tip == before["tip"] && tip.compare(0, pardon.size() + 1, pardon + "\n") == 0);
+    if (!pardonLast && !pardonAbove) return false;
     before.erase("tip");
     after.erase("tip");
     return before == after;
