@@ -58,7 +58,7 @@ struct Options {
     bool standardize = true, augment1 = true, net0Only = false;
     float decay1 = 0, noise1 = kInputNoise1;
     uint64_t seed = 1;
-    int passes = 8, epochs0 = 16, epochs1 = 40;
+    int passes = 8, epochs0 = 4, epochs1 = 40;
 };
 
 double seconds_since(std::chrono::steady_clock::time_point t0) {
@@ -142,7 +142,7 @@ void usage() {
           "                      [--neg-weight W] [--noise1 S] [--decay1 D] [--no-augment1] [--raw-inputs]\n"
           "Trains network 0 (speech detector) and network 1 (word classifier) on the\n"
           "training speakers of the corpus and writes net0.f32 and net1.f32 into --out.\n"
-          "Network 0: --epochs0 (16) at Adam step --rate0 (0.002); --net0 FILE keeps that image\n"
+          "Network 0: --epochs0 (4) at Adam step --rate0 (0.002); --net0 FILE keeps that image\n"
           "instead and trains only network 1; --net0-only writes network 0 and stops.\n"
           "--windows FILE and --patterns FILE read network 0's speech windows and network 1's\n"
           "word patterns from FILE, or harvest and write them there (only valid for the same\n"
