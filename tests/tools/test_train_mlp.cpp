@@ -2,6 +2,8 @@
 // recogniser's table-lookup runtime, and detection matching.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -28,6 +30,18 @@ TrainSet toy_windows(int n, uint64_t seed) {
         s.add(x.data(), a > b ? 1 : 0, 1.0f);
     }
     return s;
+}
+
+// Network 0's shape trained on a toy set at a brisk step.
+Mlp train_toy(const TrainSet &set, uint64_t seed, int epochs, Augment augment = nullptr) {
+    Mlp m;
+    mlp_init(&m, 315, 90, 2, seed);
+    TrainOptions o;
+    o.epochs = epochs;
+    o.rate = 3e-3f;
+    o.augment = augment;
+    mlp_train(&m, set, o, nullptr, nullptr);
+    return m;
 }
 
 }  // namespace
@@ -58,12 +72,7 @@ TEST(NetworkImage, LayoutIsTheRecognisersAndItLoads) {
 
 TEST(Training, LearnsAToyProblemAndTheTableLookupRuntimeAgrees) {
     TrainSet train = toy_windows(6000, 1), test = toy_windows(1000, 2);
-    Mlp m;
-    mlp_init(&m, 315, 90, 2, 3);
-    TrainOptions o;
-    o.epochs = 6;
-    o.rate = 3e-3f;
-    mlp_train(&m, train, o, nullptr, nullptr);
+    Mlp m = train_toy(train, 3, 6);
 
     std::vector<float> img = mlp_image(m);
     ASSERT_EQ(0, nn_init_activation());
@@ -119,13 +128,7 @@ TEST(Training, AugmentationChangesWhatTheNetworkLearns) {
     // Every row is augmented before it is learned from: with the informative
     // bands swapped the network learns the opposite rule.
     TrainSet train = toy_windows(3000, 13), test = toy_windows(300, 14);
-    Mlp m;
-    mlp_init(&m, 315, 90, 2, 15);
-    TrainOptions o;
-    o.epochs = 4;
-    o.rate = 3e-3f;
-    o.augment = swap_toy_bands;
-    mlp_train(&m, train, o, nullptr, nullptr);
+    Mlp m = train_toy(train, 15, 4, swap_toy_bands);
     int right = 0;
     float out[2];
     for (size_t i = 0; i < test.size(); i++) {
@@ -237,6 +240,33 @@ TEST(Workers, EveryItemArrivesOnceInWorkerOrder) {
     ASSERT_EQ(21u, all.x.size());
     EXPECT_EQ(6.0f, all.x[5 * 3 + 1]);  // item 3 is the sixth row: 2 * 3
     EXPECT_EQ(0.5f, all.weight[6]);
+}
+
+TEST(TrainSetFile, AppendsRowsAndLeavesTheSetAloneOnAShortFile) {
+    TrainSet a;
+    a.nIn = 2;
+    const float r0[2] = {1, 2}, r1[2] = {3, 4};
+    a.add(r0, 5, 1.5f);
+    a.add(r1, 0, 1.0f);
+    std::string path = testing::TempDir() + "/tarkabab_set.bin";
+    ASSERT_TRUE(train_set_write(path, a));
+    TrainSet b = a;
+    ASSERT_TRUE(train_set_append(path, &b));   // a cached harvest read after rows already there
+    EXPECT_EQ((std::vector<int>{5, 0, 5, 0}), b.label);
+    EXPECT_EQ(3.0f, b.x[6]);
+    EXPECT_EQ(1.5f, b.weight[2]);
+    // Cut the file inside its labels: nothing of it may stay in the set.
+    FILE *f = fopen(path.c_str(), "rb+");
+    ASSERT_NE(nullptr, f);
+    ASSERT_EQ(0, ftruncate(fileno(f), 8 + 4 * sizeof(float) + sizeof(int)));
+    fclose(f);
+    TrainSet c = a;
+    EXPECT_FALSE(train_set_append(path, &c));
+    EXPECT_EQ(a.x, c.x);
+    EXPECT_EQ(a.label, c.label);
+    EXPECT_EQ(a.weight, c.weight);
+    EXPECT_FALSE(train_set_append(testing::TempDir() + "/no-such-set.bin", &c));
+    remove(path.c_str());
 }
 
 TEST(NetworkImage, WrittenFileHoldsExactlyTheImage) {

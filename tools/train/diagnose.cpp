@@ -29,7 +29,10 @@ constexpr float kDryLevelDb = -18.0f;
 enum RoomKind { kDry, kCleanRoom, kNoisyRoom };
 constexpr float kNoisySnr = 10.0f;
 
-struct FrameSeen { float features[15]; float peak; };
+// Every frame's record and peak, by frame number since the session began.
+struct Seen {
+    std::vector<float> records, peaks;
+};
 
 struct Tally {
     int words = 0, exactRight = 0, exactWrong = 0, detected = 0, right = 0, wrong = 0;
@@ -56,24 +59,14 @@ Room room_of(RoomKind kind, Rng &r) {
 }
 
 void frame_seen(void *ctx, const RecFrameInfo *info) {
-    auto *seen = static_cast<std::vector<FrameSeen> *>(ctx);
-    FrameSeen f;
-    std::copy(info->record + 2, info->record + 17, f.features);
-    f.peak = info->peak;
-    if ((size_t)info->frame >= seen->size()) seen->resize(info->frame + 1);
-    (*seen)[info->frame] = f;
-}
-
-// The pattern the endpointer would make of frames first..last.
-void true_pattern(const std::vector<FrameSeen> &seen, int first, int last, float *pattern) {
-    int n = last - first + 1;
-    float m = -0.5f;
-    for (int f = first; f <= last; f++) m = std::max(m, seen[f].peak);
-    float offset = 0.5f - m;
-    for (int i = 0; i < rec_params.patternFrames; i++) {
-        const FrameSeen &src = seen[first + (i * n) / rec_params.patternFrames];
-        for (int j = 0; j < 15; j++) pattern[i * 15 + j] = src.features[j] + offset;
+    auto *seen = static_cast<Seen *>(ctx);
+    size_t f = (size_t)info->frame;
+    if (f >= seen->peaks.size()) {
+        seen->peaks.resize(f + 1, REC_LEVEL_FLOOR);
+        seen->records.resize((f + 1) * FE_RECORD_VALUES, REC_LEVEL_FLOOR);
     }
+    std::copy(info->record, info->record + FE_RECORD_VALUES, &seen->records[f * FE_RECORD_VALUES]);
+    seen->peaks[f] = info->peak;
 }
 
 void run_speaker(const Corpus &c, const Speaker &sp, RoomKind kind, const std::vector<int> &babble,
@@ -84,7 +77,7 @@ void run_speaker(const Corpus &c, const Speaker &sp, RoomKind kind, const std::v
     Rng r(seed_mix(7, sp.id));
     Room room = room_of(kind, r);
     Session s = session_build(c, utts, room, babble, r);
-    std::vector<FrameSeen> seen(s.speech.size() + 1);
+    Seen seen;
     std::vector<std::pair<int64_t, int64_t>> ends;
     std::vector<int> classes;
     memdrv_set_source(s.samples.data(), s.samples.size());
@@ -125,7 +118,10 @@ void run_speaker(const Corpus &c, const Speaker &sp, RoomKind kind, const std::v
         }
         t->words++;
         t->perClass[u.cls]++;
-        true_pattern(seen, p.firstFrame, p.lastFrame, pattern);
+        // The endpointer's own time normalisation, on the word's frames as if
+        // they lay at the start of its ring (a word is far shorter than it).
+        ep_make_pattern(&seen.records[(size_t)p.firstFrame * FE_RECORD_VALUES], &seen.peaks[p.firstFrame], 0,
+                        p.lastFrame - p.firstFrame, &rec_params, pattern);
         int got = nn_eval(1, pattern);
         if (got == u.cls) { t->exactRight++; t->perClassRight[u.cls]++; }
         else if (got > 0) t->exactWrong++;

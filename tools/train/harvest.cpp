@@ -111,16 +111,7 @@ std::string run_workers(int count, int workers, const std::string &workDir, int 
             TrainSet set;
             set.nIn = nIn;
             for (int i = w; i < count; i += workers) work(i, &set);
-            std::string path = workDir + "/part" + std::to_string(w) + ".bin";
-            FILE *f = fopen(path.c_str(), "wb");
-            if (!f) _exit(1);
-            uint64_t n = set.size();
-            bool ok = fwrite(&n, sizeof n, 1, f) == 1 &&
-                      fwrite(set.x.data(), sizeof(float), set.x.size(), f) == set.x.size() &&
-                      fwrite(set.label.data(), sizeof(int), n, f) == n &&
-                      fwrite(set.weight.data(), sizeof(float), n, f) == n;
-            ok = fclose(f) == 0 && ok;
-            _exit(ok ? 0 : 1);
+            _exit(train_set_write(workDir + "/part" + std::to_string(w) + ".bin", set) ? 0 : 1);
         }
         pids.push_back(pid);
     }
@@ -133,20 +124,9 @@ std::string run_workers(int count, int workers, const std::string &workDir, int 
     out->nIn = nIn;
     for (int w = 0; w < workers; w++) {
         std::string path = workDir + "/part" + std::to_string(w) + ".bin";
-        FILE *f = fopen(path.c_str(), "rb");
-        if (!f) return path + ": cannot open";
-        uint64_t n = 0;
-        bool ok = fread(&n, sizeof n, 1, f) == 1;
-        size_t x0 = out->x.size(), l0 = out->label.size();
-        out->x.resize(x0 + n * nIn);
-        out->label.resize(l0 + n);
-        out->weight.resize(l0 + n);
-        ok = ok && fread(out->x.data() + x0, sizeof(float), n * nIn, f) == n * nIn &&
-             fread(out->label.data() + l0, sizeof(int), n, f) == n &&
-             fread(out->weight.data() + l0, sizeof(float), n, f) == n;
-        fclose(f);
+        bool ok = train_set_append(path, out);
         remove(path.c_str());
-        if (!ok) return path + ": short read";
+        if (!ok) return path + ": cannot read";
     }
     return "";
 }

@@ -166,6 +166,34 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
     }
 }
 
+bool train_set_write(const std::string &path, const TrainSet &set) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    uint64_t n = set.size();
+    bool ok = fwrite(&n, sizeof n, 1, f) == 1 && fwrite(set.x.data(), sizeof(float), set.x.size(), f) == set.x.size() &&
+              fwrite(set.label.data(), sizeof(int), n, f) == n && fwrite(set.weight.data(), sizeof(float), n, f) == n;
+    return fclose(f) == 0 && ok;
+}
+
+bool train_set_append(const std::string &path, TrainSet *set) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    uint64_t n = 0;
+    size_t x0 = set->x.size(), l0 = set->label.size(), nIn = (size_t)set->nIn;
+    bool ok = fread(&n, sizeof n, 1, f) == 1;
+    if (ok) {
+        set->x.resize(x0 + n * nIn);
+        set->label.resize(l0 + n);
+        set->weight.resize(l0 + n);
+        ok = fread(set->x.data() + x0, sizeof(float), n * nIn, f) == n * nIn &&
+             fread(set->label.data() + l0, sizeof(int), n, f) == n &&
+             fread(set->weight.data() + l0, sizeof(float), n, f) == n;
+    }
+    fclose(f);
+    if (!ok) { set->x.resize(x0); set->label.resize(l0); set->weight.resize(l0); }
+    return ok;
+}
+
 void input_spread(const TrainSet &s, std::vector<float> *mu, std::vector<float> *sd) {
     int n = s.nIn;
     std::vector<double> sum(n, 0), sq(n, 0);

@@ -43,6 +43,13 @@ struct TrainSet {
     }
 };
 
+// A training set's file: the row count (uint64), then every input, every
+// label, every weight, in native byte order. The append reads a file's rows
+// onto the end of `set` (whose nIn must be the file's); on a missing or short
+// file it returns false and leaves `set` as it was.
+bool train_set_write(const std::string &path, const TrainSet &set);
+bool train_set_append(const std::string &path, TrainSet *set);
+
 // Changes a private copy of one raw input row before it is standardised
 // and learned from (fresh for every row in every epoch).
 using Augment = void (*)(float *row, int nIn, Rng &rng);

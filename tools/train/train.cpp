@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -113,28 +112,6 @@ void verify(int k, const Mlp &m, const TrainSet &set, int noneClass) {
             "correct %.2f %% (smooth %.2f %%)\n", k, n, 100.0 * agree / n, 100.0 * right / n, 100.0 * smoothRight / n);
 }
 
-bool read_set(const std::string &path, int nIn, TrainSet *set) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    uint64_t n = 0;
-    bool ok = fread(&n, sizeof n, 1, f) == 1;
-    set->nIn = nIn;
-    set->x.resize(n * nIn); set->label.resize(n); set->weight.resize(n);
-    ok = ok && fread(set->x.data(), sizeof(float), n * nIn, f) == n * nIn &&
-         fread(set->label.data(), sizeof(int), n, f) == n && fread(set->weight.data(), sizeof(float), n, f) == n;
-    fclose(f);
-    return ok;
-}
-
-bool write_set(const std::string &path, const TrainSet &set) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    uint64_t n = set.size();
-    bool ok = fwrite(&n, sizeof n, 1, f) == 1 && fwrite(set.x.data(), sizeof(float), set.x.size(), f) == set.x.size() &&
-              fwrite(set.label.data(), sizeof(int), n, f) == n && fwrite(set.weight.data(), sizeof(float), n, f) == n;
-    return fclose(f) == 0 && ok;
-}
-
 void usage() {
     fputs("usage: tarkabab-train --corpus DIR --out DIR [--work DIR] [--seed N] [--passes N]\n"
           "                      [--epochs0 N] [--epochs1 N] [--rate0 R] [--net0 FILE] [--net0-only]\n"
@@ -217,7 +194,8 @@ int main(int argc, char **argv) {
         Plan plan = plan_sessions(c, o.seed, 0);
         fprintf(stderr, "tarkabab-train: %zu sessions per pass\n", plan.sessions.size());
         TrainSet windows;
-        if (!o.windows.empty() && read_set(o.windows, 315, &windows)) {
+        windows.nIn = 315;
+        if (!o.windows.empty() && train_set_append(o.windows, &windows)) {
             fprintf(stderr, "tarkabab-train: %zu speech windows read from %s\n", windows.size(), o.windows.c_str());
         } else {
         err = run_workers((int)plan.sessions.size(), kWorkers, o.work, 315, [&](int i, TrainSet *set) {
@@ -242,7 +220,7 @@ int main(int argc, char **argv) {
             if (!e.empty()) { fprintf(stderr, "tarkabab-train: %s\n", e.c_str()); _Exit(1); }
         }, &windows);
         if (!err.empty()) { fprintf(stderr, "tarkabab-train: %s\n", err.c_str()); return 1; }
-        if (!o.windows.empty() && !write_set(o.windows, windows))
+        if (!o.windows.empty() && !train_set_write(o.windows, windows))
             fprintf(stderr, "tarkabab-train: %s: cannot write\n", o.windows.c_str());
         }
         size_t speechRows = 0;
@@ -270,7 +248,8 @@ int main(int argc, char **argv) {
     for (int p = 0; p < o.passes; p++) plans.push_back(plan_sessions(c, o.seed, p));
     int perPass = (int)plans[0].sessions.size();
     TrainSet patterns;
-    if (!o.patterns.empty() && read_set(o.patterns, 585, &patterns)) {
+    patterns.nIn = 585;
+    if (!o.patterns.empty() && train_set_append(o.patterns, &patterns)) {
         fprintf(stderr, "tarkabab-train: %zu word patterns read from %s\n", patterns.size(), o.patterns.c_str());
     } else {
     err = run_workers(perPass * o.passes, kWorkers, o.work, 585, [&](int i, TrainSet *set) {
@@ -293,7 +272,7 @@ int main(int argc, char **argv) {
         if (!e.empty()) { fprintf(stderr, "tarkabab-train: %s\n", e.c_str()); _Exit(1); }
     }, &patterns);
     if (!err.empty()) { fprintf(stderr, "tarkabab-train: %s\n", err.c_str()); return 1; }
-    if (!o.patterns.empty() && !write_set(o.patterns, patterns))
+    if (!o.patterns.empty() && !train_set_write(o.patterns, patterns))
         fprintf(stderr, "tarkabab-train: %s: cannot write\n", o.patterns.c_str());
     }
     for (size_t i = 0; i < patterns.size(); i++) patterns.weight[i] = patterns.label[i] ? 1.0f : o.negWeight;
