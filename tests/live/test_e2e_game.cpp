@@ -69,6 +69,7 @@ constexpr int kRecordRate = 8000;
 constexpr double kTimingSlackS = 0.25;       // recorder latency and chunking
 constexpr double kSilenceBetweenWordsS = 1.0;
 constexpr int kSayAttempts = 3;
+constexpr const char *kDumpLineBreak = "\\n";  // the dump writes the tip's line breaks as backslash, n
 constexpr const char *kPromptSink = "tarkabab_prompts";
 constexpr int kPositions = 4;
 constexpr int kBlackPeg = 2;
@@ -298,11 +299,12 @@ std::string Show(const Dump &d) {
 // second rejection leaves that tip as it is).
 bool OnlyPardonAdded(Dump before, Dump after) {
     const std::string pardon = "Tessék?";
+    const std::string pardonLine = pardon + kDumpLineBreak;
     const std::string tip = after["tip"];
     const bool pardonLast = tip.size() >= pardon.size() &&
                             tip.compare(tip.size() - pardon.size(), pardon.size(), pardon) == 0;
-    const bool pardonAbove = tip == pardon + "\n" + before["tip"] ||
-                             (tip == before["tip"] && tip.compare(0, pardon.size() + 1, pardon + "\n") == 0);
+    const bool pardonAbove = tip == pardonLine + before["tip"] ||
+                             (tip == before["tip"] && tip.compare(0, pardonLine.size(), pardonLine) == 0);
     if (!pardonLast && !pardonAbove) return false;
     before.erase("tip");
     after.erase("tip");
@@ -681,6 +683,30 @@ void ExpectCleanQuit(Game &game) {
 
 // Without a sound server the game starts, plays from the keyboard, keeps
 // trying to open the microphone once a second and quits cleanly.
+// The spoken test's judge of a rejected word, on dumps as the game writes
+// them (line breaks in the tip as backslash, n).
+TEST(E2eJudge, OnlyThePardonCountsAsARejection) {
+    const Dump playing = {{"row", "0"}, {"tip", "Mondj egy színt!"}};
+    const Dump question = {{"state", "2"}, {"tip", "Biztos megmondjam a megfejtést?\\n\"igen\"\\n\"nem\""}};
+    Dump pardoned = question;
+    pardoned["tip"] = "Tessék?\\n" + question.at("tip");
+
+    Dump rejected = playing;
+    rejected["tip"] = "Tessék?";
+    EXPECT_TRUE(OnlyPardonAdded(playing, rejected));
+    EXPECT_TRUE(OnlyPardonAdded(question, pardoned)) << "pardon above the question";
+    EXPECT_TRUE(OnlyPardonAdded(pardoned, pardoned)) << "second rejection leaves the stacked tip";
+
+    EXPECT_FALSE(OnlyPardonAdded(playing, playing)) << "nothing heard is not a rejection";
+    EXPECT_FALSE(OnlyPardonAdded(question, question));
+    Dump moved = rejected;
+    moved["row"] = "1";
+    EXPECT_FALSE(OnlyPardonAdded(playing, moved)) << "the word did something";
+    Dump newline = question;
+    newline["tip"] = "Tessék?\n" + question.at("tip");
+    EXPECT_FALSE(OnlyPardonAdded(question, newline)) << "a raw line break is not how the dump writes one";
+}
+
 TEST(E2eGame, NoServerStillPlays) {
     TempDir dir;
     ASSERT_FALSE(dir.Path().empty());
@@ -830,7 +856,12 @@ TEST(E2eGame, SpokenGame) {
                 std::printf("[ spoken ] \"%s\" taken at attempt %d\n", word.c_str(), attempt);
                 return true;
             }
-            if (!OnlyPardonAdded(before, *d)) return false;
+            if (!OnlyPardonAdded(before, *d)) {
+                std::printf("[ spoken ] \"%s\" at attempt %d: neither taken nor only answered with the pardon; before:\n%s", word.c_str(),
+                            attempt, Show(before).c_str());
+                return false;
+            }
+            std::printf("[ spoken ] \"%s\" rejected at attempt %d\n", word.c_str(), attempt);
         }
         return false;
     };
