@@ -18,7 +18,7 @@ sox -V1 -n -r 22050 -b 16 -c 1 "$dir/tone.flac" synth 1 sine 440
 echo "not sound at all" > "$dir/text.wav"
 head -c 20000 "$dir/sine.wav" > "$dir/short.wav"
 
-check "--help explains the options" bash -c "'$tool' --help | grep -q -- '--snr' && '$tool' --help | grep -q -- '--features'"
+check "--help explains the options" bash -c "'$tool' --help | grep -q -- '--snr' && '$tool' --help | grep -q -- '--features' && '$tool' --help | grep -q -- '--scores'"
 
 # Full-scale 1171.875 Hz sine: band 9 (record value 9, column 15) near 0.43.
 band9=$("$tool" --features "$dir/sine.wav" | awk -F'\t' 'NR == 30 { print $15 }')
@@ -36,6 +36,26 @@ good=$(printf '%s\n' "$out" | grep -cP '^[^\t]+\t\d+\.\d{3}\t\d+\.\d{3}\t(-2|\d+
 check "word lines have five fields with three-decimal times ($good of $lines)" test "$good" -eq "$lines"
 json=$("$tool" --json "$dir/stereo.wav" | grep -c '^{"file":"[^"]*","start":[0-9.]*,"end":[0-9.]*,"class":-\?[0-9]*,"word":"[^"]*"}$')
 check "--json word lines are objects with the same fields" test "$json" -eq "$(printf '%s\n' "$out" | grep -c stereo.wav)"
+
+# --scores: the word network's 21 outputs after every utterance, and the class
+# printed must be the decision rule's reading of them (the only positive
+# output wins; none or several positive is class 0).
+scored_files=("$dir/tone.flac")
+if command -v espeak-ng > /dev/null; then
+    espeak-ng -v hu -w "$dir/piros.wav" piros && scored_files+=("$dir/piros.wav")
+fi
+scored=$("$tool" --scores "${scored_files[@]}")
+check "--scores prints the 21 outputs behind every class" awk -F'\t' '
+    NF != 26 { bad = 1; next }
+    { pos = 0; win = 0
+      for (i = 6; i <= 26; i++) { if ($i <= -0.5 || $i >= 0.5) bad = 1; if ($i > 0) { pos++; win = i - 6 } }
+      if (($4 > 0) != (pos == 1 && win == $4)) bad = 1 }
+    END { exit bad || NR == 0 }' <<< "$scored"
+check "--scores does not change what is recognised" \
+    test "$(cut -f1-5 <<< "$scored")" = "$("$tool" "${scored_files[@]}")"
+check "--scores --json gives a scores array of 21" \
+    bash -c "'$tool' --scores --json '$dir/tone.flac' | grep -q '\"scores\":\[\(-\?[0-9.]*,\)\{20\}-\?[0-9.]*\]}\$'"
+check "--scores and --features are refused together" bash -c "! '$tool' --scores --features '$dir/sine.wav' 2>/dev/null"
 
 err=$("$tool" "$dir/missing.wav" "$dir/empty.wav" "$dir/text.wav" "$dir/short.wav" "$dir/sine.wav" 2>&1 >/dev/null); rc=$?
 check "bad files give exit status 2" test "$rc" -eq 2

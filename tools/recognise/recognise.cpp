@@ -5,6 +5,7 @@
 // driver into a recogniser instance, exactly as the game listens to the
 // microphone.
 #include "ep.h"
+#include "nn.h"
 #include "memdrv.h"
 #include "rec.h"
 #include "rec_probe.h"
@@ -30,7 +31,7 @@ constexpr sf_count_t kReadChunk = 65536;  // frames per sf_readf_float
 constexpr int kExitFailed = 2;
 
 const char kUsage[] =
-    "usage: tarkabab-recognise [--json] [--snr DB] [--features] FILE...\n"
+    "usage: tarkabab-recognise [--json] [--snr DB] [--scores | --features] FILE...\n"
     "\n"
     "Runs Tarkabab's speech recogniser over sound files, the way the game\n"
     "listens to the microphone. Any format libsndfile reads (WAV, FLAC, OGG, ...),\n"
@@ -55,6 +56,10 @@ const char kUsage[] =
     "  --snr DB     SNR threshold in dB, the game's sensitivity, 0 < DB <= 70\n"
     "               (default 30): the loudest band of the last half second must\n"
     "               be at most DB decibels below full scale to count as speech\n"
+    "  --scores     add the word network's 21 outputs (class 0..20) to every\n"
+    "               utterance line (JSON: \"scores\"); a class is accepted only\n"
+    "               when its output is the only positive one, so these show how\n"
+    "               close a rejected word came\n"
     "  --features   instead of words, one line per 12.8 ms frame: file, frame\n"
     "               index, time (s), frame energy (sum of squares), frame peak,\n"
     "               the 21 record values (2..16 are the scaled features: 0.5 =\n"
@@ -70,6 +75,7 @@ const char kUsage[] =
 struct Options {
     bool json = false;
     bool features = false;
+    bool scores = false;
     bool snr_set = false;
     float snr = REC_SNR_DEFAULT;
 };
@@ -200,11 +206,24 @@ void print_word(const char *file, const Options &opt, int64_t first, int64_t las
     const double start = (first < 0 ? 0 : first) * kFrameSeconds;
     const double end = (last + 1) * kFrameSeconds;
     const char *word = cls >= 1 && cls < kClassCount ? kClassWords[cls] : "-";
-    if (opt.json)
-        std::printf("{\"file\":%s,\"start\":%.3f,\"end\":%.3f,\"class\":%d,\"word\":%s}\n",
+    // An utterance too long for the ring (-2) never reached the word network.
+    int count = 0;
+    const float *scores = opt.scores && cls >= 0 ? nn_last_outputs(1, &count) : nullptr;
+    if (!scores) count = 0;
+    if (opt.json) {
+        std::printf("{\"file\":%s,\"start\":%.3f,\"end\":%.3f,\"class\":%d,\"word\":%s",
                     json_string(file).c_str(), start, end, cls, json_string(word).c_str());
-    else
-        std::printf("%s\t%.3f\t%.3f\t%d\t%s\n", file, start, end, cls, word);
+        if (opt.scores) {
+            std::printf(",\"scores\":[");
+            for (int i = 0; i < count; ++i) std::printf(i ? ",%.6f" : "%.6f", scores[i]);
+            std::printf("]");
+        }
+        std::printf("}\n");
+    } else {
+        std::printf("%s\t%.3f\t%.3f\t%d\t%s", file, start, end, cls, word);
+        for (int i = 0; i < count; ++i) std::printf("\t%.6f", scores[i]);
+        std::printf("\n");
+    }
 }
 
 // Runs one file's samples through a recogniser instance.
@@ -267,6 +286,8 @@ int main(int argc, char **argv) {
             opt.json = true;
         } else if (!std::strcmp(a, "--features")) {
             opt.features = true;
+        } else if (!std::strcmp(a, "--scores")) {
+            opt.scores = true;
         } else if (!std::strcmp(a, "--snr")) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "%s: --snr needs a value in dB (0 < DB <= 70)\n", kProg);
@@ -279,6 +300,11 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "%s: unknown option '%s' (see --help)\n", kProg, a);
             return kExitFailed;
         }
+    }
+    if (opt.scores && opt.features) {
+        std::fprintf(stderr, "%s: --scores and --features do not go together (--features prints frames, not words)\n",
+                     kProg);
+        return kExitFailed;
     }
     if (files.empty()) {
         std::fprintf(stderr, "%s: no files given\n%s", kProg, kUsage);
