@@ -3,6 +3,7 @@
 # option checks. Needs sox.
 set -u
 tool=$1
+resources=$2  # resources/networks: the images built into the tool
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 failures=0
@@ -56,6 +57,17 @@ check "--scores does not change what is recognised" \
 check "--scores --json gives a scores array of 21" \
     bash -c "'$tool' --scores --json '$dir/tone.flac' | grep -q '\"scores\":\[\(-\?[0-9.]*,\)\{20\}-\?[0-9.]*\]}\$'"
 check "--scores and --features are refused together" bash -c "! '$tool' --scores --features '$dir/sine.wav' 2>/dev/null"
+
+# --nets: the built-in images written out and read back give the same words;
+# a directory without images, or with something else in them, is refused.
+mkdir -p "$dir/nets" "$dir/bad"
+for k in 0 1; do cp "$resources/net$k.f32" "$dir/nets/"; done
+check "--nets with the shipped images recognises the same" \
+    test "$("$tool" --scores --nets "$dir/nets" "${scored_files[@]}")" = "$scored"
+check "--nets without images is refused" bash -c "! '$tool' --nets '$dir/missing' '$dir/sine.wav' 2>/dev/null"
+head -c 4000 "$dir/sine.wav" > "$dir/bad/net0.f32"; cp "$dir/nets/net1.f32" "$dir/bad/"
+"$tool" --nets "$dir/bad" "$dir/sine.wav" > /dev/null 2> "$dir/err"; rc=$?
+check "--nets with a broken image is refused, naming it" bash -c "[ $rc -eq 2 ] && grep -q 'bad/net0.f32: not a network image' '$dir/err'"
 
 err=$("$tool" "$dir/missing.wav" "$dir/empty.wav" "$dir/text.wav" "$dir/short.wav" "$dir/sine.wav" 2>&1 >/dev/null); rc=$?
 check "bad files give exit status 2" test "$rc" -eq 2

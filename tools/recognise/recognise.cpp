@@ -31,7 +31,7 @@ constexpr sf_count_t kReadChunk = 65536;  // frames per sf_readf_float
 constexpr int kExitFailed = 2;
 
 const char kUsage[] =
-    "usage: tarkabab-recognise [--json] [--snr DB] [--scores | --features] FILE...\n"
+    "usage: tarkabab-recognise [--json] [--snr DB] [--scores | --features] [--nets DIR] FILE...\n"
     "\n"
     "Runs Tarkabab's speech recogniser over sound files, the way the game\n"
     "listens to the microphone. Any format libsndfile reads (WAV, FLAC, OGG, ...),\n"
@@ -65,6 +65,8 @@ const char kUsage[] =
     "               the 21 record values (2..16 are the scaled features: 0.5 =\n"
     "               0 dB reference, 1.0 per 70 dB), the level offset and the\n"
     "               speech decision (0/1)\n"
+    "  --nets DIR   use DIR/net0.f32 and DIR/net1.f32 (network images as\n"
+    "               make train writes them) instead of the built-in networks\n"
     "  --help       this text\n"
     "\n"
     "A file that cannot be used (missing, unreadable, empty, truncated, not\n"
@@ -77,6 +79,7 @@ struct Options {
     bool features = false;
     bool scores = false;
     bool snr_set = false;
+    const char *nets = nullptr;
     float snr = REC_SNR_DEFAULT;
 };
 
@@ -253,6 +256,24 @@ bool recognise(const char *file, const std::vector<int16_t> &samples, const Opti
     return true;
 }
 
+// Installs DIR/net0.f32 and DIR/net1.f32 in place of the built-in images.
+bool install_networks(const char *dir, std::string &why) {
+    for (int k = 0; k < 2; ++k) {
+        const std::string path = std::string(dir) + "/net" + std::to_string(k) + ".f32";
+        FILE *f = std::fopen(path.c_str(), "rb");
+        if (!f) return why = path + ": " + std::strerror(errno), false;
+        std::vector<float> image;
+        float v;
+        while (std::fread(&v, sizeof v, 1, f) == 1) image.push_back(v);
+        std::fclose(f);
+        if (image.empty()) return why = path + ": empty", false;
+        const int rc = nn_install_image(k, image.data(), image.size());
+        if (rc != 0) return why = path + ": not a network image for network " + std::to_string(k) + " (code " +
+                                  std::to_string(rc) + ")", false;
+    }
+    return true;
+}
+
 bool parse_snr(const char *text, Options &opt) {
     char *end = nullptr;
     errno = 0;
@@ -288,6 +309,15 @@ int main(int argc, char **argv) {
             opt.features = true;
         } else if (!std::strcmp(a, "--scores")) {
             opt.scores = true;
+        } else if (!std::strcmp(a, "--nets") || !std::strncmp(a, "--nets=", 7)) {
+            if (a[6] == '=') {
+                opt.nets = a + 7;
+            } else if (i + 1 < argc) {
+                opt.nets = argv[++i];
+            } else {
+                std::fprintf(stderr, "%s: --nets needs a directory\n", kProg);
+                return kExitFailed;
+            }
         } else if (!std::strcmp(a, "--snr")) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "%s: --snr needs a value in dB (0 < DB <= 70)\n", kProg);
@@ -311,10 +341,15 @@ int main(int argc, char **argv) {
         return kExitFailed;
     }
 
+    std::string why;
+    if (opt.nets && !install_networks(opt.nets, why)) {
+        std::fprintf(stderr, "%s: --nets: %s\n", kProg, why.c_str());
+        return kExitFailed;
+    }
     bool all_ok = true;
     std::vector<int16_t> samples;
     for (const char *file : files) {
-        std::string why;
+        why.clear();
         if (!load(file, samples, why) || !recognise(file, samples, opt, why)) {
             std::fflush(stdout);
             fail(file, why);
@@ -322,5 +357,7 @@ int main(int argc, char **argv) {
         }
     }
     std::fflush(stdout);
+    if (opt.nets)
+        for (int k = 0; k < 2; ++k) nn_install_image(k, nullptr, 0);
     return all_ok ? 0 : kExitFailed;
 }
