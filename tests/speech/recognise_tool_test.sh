@@ -77,6 +77,16 @@ check "the truncated file is called truncated" bash -c "printf '%s\n' \"\$1\" | 
 check "good files are still processed after bad ones" \
     bash -c "'$tool' --features '$dir/missing.wav' '$dir/sine.wav' 2>/dev/null | grep -c sine.wav | grep -qx 79"
 
+# A sound the speech detector takes for speech but too quiet for the level
+# gate: a note on stderr with its level, not an error; none once --snr
+# lets it through, none for a loud file.
+sox -V1 -n -r 22050 -b 16 -c 1 "$dir/quiet.wav" synth 1 sine 440 pad 0.5 0.5 gain -40
+"$tool" "$dir/quiet.wav" > /dev/null 2> "$dir/err"; rc=$?
+check "speech kept out by the level gate gets a note, not a failure" \
+    bash -c "[ $rc -eq 0 ] && grep -q 'quiet.wav: note: .* loudest band reaches -4[0-9].[0-9] dB; --snr 30 needs -30 dB' '$dir/err'"
+check "no note once --snr hears it" bash -c "[ -z \"\$('$tool' --snr 70 '$dir/quiet.wav' 2>&1 >/dev/null)\" ]"
+check "no note for a loud file" bash -c "[ -z \"\$('$tool' '$dir/tone.flac' 2>&1 >/dev/null)\" ]"
+
 for bad in 0 -3 70.5 abc ''; do
     "$tool" --snr "$bad" "$dir/sine.wav" > /dev/null 2> "$dir/err"; rc=$?
     check "--snr '$bad' is refused" bash -c "[ $rc -eq 2 ] && grep -q 'above 0 and at most 70' '$dir/err'"

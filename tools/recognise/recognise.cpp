@@ -15,6 +15,7 @@
 #include <sndfile.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -68,6 +69,9 @@ const char kUsage[] =
     "  --nets DIR   use DIR/net0.f32 and DIR/net1.f32 (network images as\n"
     "               make train writes them) instead of the built-in networks\n"
     "  --help       this text\n"
+    "\n"
+    "Speech that the sensitivity kept out gets a note on stderr saying how\n"
+    "quiet it was; a higher --snr hears it.\n"
     "\n"
     "A file that cannot be used (missing, unreadable, empty, truncated, not\n"
     "sound) gets one line on stderr; the other files are still processed.\n"
@@ -187,11 +191,21 @@ struct FeatureCtx {
     const char *file;
     const Options *opt;
     size_t frames_in_file;
+    float gate;              // the level gate's largest offset, snr / 70
+    int gated_frames = 0;    // frames network 0 took for speech that the gate refused
+    float gated_loudest = REC_LEVEL_FLOOR;  // their loudest band (scaled)
 };
 
-void print_frame(void *ctx, const RecFrameInfo *f) {
-    const FeatureCtx &c = *static_cast<const FeatureCtx *>(ctx);
+// Watches every frame: counts speech the level gate kept out and, with
+// --features, prints the frame.
+void watch_frame(void *ctx, const RecFrameInfo *f) {
+    FeatureCtx &c = *static_cast<FeatureCtx *>(ctx);
     if (f->frame < 0 || static_cast<size_t>(f->frame) >= c.frames_in_file) return;
+    if (f->net_class == 1 && f->offset > c.gate) {
+        ++c.gated_frames;
+        c.gated_loudest = std::max(c.gated_loudest, REC_WINDOW_CEIL - f->offset);
+    }
+    if (!c.opt->features) return;
     const double t = f->frame * kFrameSeconds;
     if (c.opt->json) {
         std::printf("{\"file\":%s,\"frame\":%lld,\"time\":%.4f,\"energy\":%.9g,\"peak\":%.9g,\"record\":[",
@@ -229,6 +243,17 @@ void print_word(const char *file, const Options &opt, int64_t first, int64_t las
     }
 }
 
+// Speech kept out by the level gate is the commonest reason for "no words":
+// a recording quieter than the sensitivity expects. Says so on stderr.
+void warn_too_quiet(const FeatureCtx &c, float snr) {
+    const float loudest_db = (c.gated_loudest - REC_WINDOW_CEIL) * REC_SNR_MAX;
+    std::fprintf(stderr,
+                 "%s: %s: note: %.2f s of speech was too quiet for the sensitivity and ignored "
+                 "(its loudest band reaches %.1f dB; --snr %g needs %.0f dB or louder); "
+                 "a higher --snr, like the game's Up arrow, hears it\n",
+                 kProg, c.file, c.gated_frames * kFrameSeconds, loudest_db, snr, -snr);
+}
+
 // Runs one file's samples through a recogniser instance.
 bool recognise(const char *file, const std::vector<int16_t> &samples, const Options &opt, std::string &why) {
     memdrv_set_source(samples.data(), samples.size());
@@ -238,8 +263,8 @@ bool recognise(const char *file, const std::vector<int16_t> &samples, const Opti
         return why = "recogniser failed to start (code " + std::to_string(inst) + ")", false;
     }
     if (opt.snr_set) rec_set_snr(inst, opt.snr);
-    FeatureCtx ctx{file, &opt, (samples.size() + FE_FRAME_LEN - 1) / FE_FRAME_LEN};
-    if (opt.features) rec_set_frame_hook(print_frame, &ctx);
+    FeatureCtx ctx{file, &opt, (samples.size() + FE_FRAME_LEN - 1) / FE_FRAME_LEN, rec_get_snr(inst) / REC_SNR_MAX};
+    rec_set_frame_hook(watch_frame, &ctx);
     bool ok = rec_start(inst, 0) == 0;
     int rc = 0;
     while (ok) {
@@ -249,6 +274,7 @@ bool recognise(const char *file, const std::vector<int16_t> &samples, const Opti
         if (!opt.features && rec_word_frames(inst, &first, &last) == 0) print_word(file, opt, first, last, rc);
     }
     rec_set_frame_hook(nullptr, nullptr);
+    if (ctx.gated_frames >= rec_params.startFrames) warn_too_quiet(ctx, rec_get_snr(inst));
     rec_stop(inst);
     rec_free(inst);
     if (!ok) return why = "recogniser failed to start capture", false;
