@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "corpus.h"
+#include "fe.h"
 #include "harvest.h"
 #include "mlp.h"
 #include "nn.h"
@@ -139,28 +140,92 @@ TEST(Training, AugmentationChangesWhatTheNetworkLearns) {
 }
 
 TEST(PatternAugment, NewRoomsKeepTheWordsPeakAndStayPlausible) {
-    // A word pattern: loudest cell 0.5, the rest up to 60 dB below it.
+    // A word pattern: loudest cell 0.5, the rest up to 60 dB below it; the
+    // first and last five frames, before and after the word, 45 dB or more.
     std::vector<float> word(585);
     Rng src(21);
-    for (float &v : word) v = (float)src.uniform(0.5 - 60.0 / 70, 0.45);
+    for (size_t i = 0; i < word.size(); i++) {
+        const size_t f = i / 15;
+        word[i] = f < 5 || f >= 34 ? (float)src.uniform(0.5 - 65.0 / 70, 0.5 - 45.0 / 70)
+                                   : (float)src.uniform(0.5 - 60.0 / 70, 0.45);
+    }
     word[17 * 15 + 6] = 0.5f;
     Rng r(22), again(22);
-    int changed = 0;
+    int changed = 0, gated = 0;
     for (int k = 0; k < 200; k++) {
         std::vector<float> p = word, q = word;
         augment_pattern(p.data(), 585, r);
         augment_pattern(q.data(), 585, again);
         ASSERT_EQ(p, q) << "the same random numbers give the same room";
         EXPECT_FLOAT_EQ(0.5f, *std::max_element(p.begin(), p.end()));
-        float lo = *std::min_element(p.begin(), p.end());
-        EXPECT_GT(lo, 0.5f - 120.0f / 70) << "a microphone does not take a band 120 dB down";
+        // Every frame is heard (no band more than 120 dB down) or gated to
+        // near-digital silence as a whole.
+        for (int f = 0; f < 39; f++) {
+            const auto row = p.begin() + f * 15;
+            const float lo = *std::min_element(row, row + 15), hi = *std::max_element(row, row + 15);
+            if (hi < -0.5f) {
+                gated++;
+                EXPECT_LT(hi - lo, 1.0f) << "a gated frame is silent in every band";
+            } else {
+                EXPECT_GT(lo, 0.5f - 120.0f / 70) << "a microphone does not take a band 120 dB down";
+            }
+        }
         changed += p != word;
         for (float v : p) ASSERT_TRUE(std::isfinite(v));
     }
     EXPECT_GT(changed, 150) << "most draws give a different room";
+    EXPECT_GT(gated, 0) << "some rooms deliver digital silence";
     std::vector<float> other(315, 0.1f), copy = other;
     augment_pattern(other.data(), 315, r);
     EXPECT_EQ(copy, other) << "only word patterns are augmented";
+}
+
+// A frame of zero samples, through the real front end, is what the gate
+// writes (before the word's level offset); frames above the gate are left
+// alone, frames under it become silent or quantisation noise as a whole.
+TEST(PatternAugment, GateGivesQuietFramesTheFrontEndsSilence) {
+    ASSERT_EQ(fe_init(FE_FRAME_LEN, FE_SAMPLE_RATE), 0);
+    std::vector<int16_t> zeros(FE_FRAME_LEN, 0);
+    std::vector<float> rec(FE_RECORD_VALUES);
+    const int16_t *src = zeros.data();
+    float *dst = rec.data();
+    ASSERT_EQ(fe_frame(&src, &dst), 0);
+    fe_scale_record(rec.data());
+    fe_free();
+    for (int b = FE_FEATURE_FIRST; b < FE_FEATURE_FIRST + FE_FEATURES; b++) EXPECT_NEAR(rec[b], kSilentBand, 1e-3);
+
+    // Frames 8..30 of the word are spoken (0 to 20 dB below its peak), the
+    // rest lie 40 dB below the peak.
+    std::vector<float> word(585);
+    for (int f = 0; f < 39; f++)
+        for (int b = 0; b < 15; b++) word[f * 15 + b] = f >= 8 && f <= 30 ? 0.5f - (b % 5) * 5.0f / 70 : 0.5f - 40.0f / 70;
+    Rng r(5);
+    int silent = 0, quantised = 0;
+    for (int k = 0; k < 50; k++) {
+        std::vector<float> p = word;
+        ASSERT_EQ(gate_pattern(p.data(), 30.0, r), 39 - 23);
+        for (int f = 0; f < 39; f++) {
+            const auto row = p.begin() + f * 15;
+            if (f >= 8 && f <= 30) {
+                ASSERT_TRUE(std::equal(row, row + 15, word.begin() + f * 15)) << "spoken frame " << f << " changed";
+                continue;
+            }
+            const float hi = *std::max_element(row, row + 15);
+            if (std::all_of(row, row + 15, [&](float v) { return v == row[0]; })) {
+                silent++;
+                EXPECT_GE(hi, kSilentBand + 0.15f) << "plus the offset 0.5 - m of a word the level gate passes";
+                EXPECT_LE(hi, kSilentBand + 0.5f);
+            } else {
+                quantised++;
+                EXPECT_LT(hi, 0.5f - 50.0f / 70) << "a few quantisation steps lie far under any speech";
+                EXPECT_GT(hi, -3.5f);
+            }
+        }
+    }
+    EXPECT_GT(silent, 0) << "some frames are exact zeros";
+    EXPECT_GT(quantised, silent) << "more keep a few quantisation steps, as partly silent frames do";
+    std::vector<float> loud(585, 0.4f);
+    EXPECT_EQ(gate_pattern(loud.data(), 20.0, r), 0) << "nothing under the gate, nothing gated";
 }
 
 TEST(Training, SameSeedSameWeights) {

@@ -191,6 +191,8 @@ double mean_power(const std::vector<float> &x, const std::vector<uint8_t> &frame
     return count ? sum / count : 0;
 }
 
+constexpr double kConverterNoiseLsb = 0.7;  // spread of a microphone converter's noise, in LSB
+
 // Mixes speech and noise as the room says and turns the sum into samples.
 Session finish(const Corpus &c, std::vector<float> speech, Session s, const Room &room,
                const std::vector<int> &babble, Rng &rng) {
@@ -223,9 +225,10 @@ Session finish(const Corpus &c, std::vector<float> speech, Session s, const Room
     if (room.clipDrive > 1) gain *= room.clipDrive;
     s.samples.resize(n);
     for (size_t i = 0; i < n; i++) {
-        // About one LSB of converter noise: no real microphone delivers
-        // digital silence, whose bands would sit at -3000 dB.
-        double v = std::lround(mix[i] * gain + room.dc + 0.7 * rng.gauss());
+        // About one LSB of converter noise, as a microphone gives it; a
+        // digital room delivers exact zeros, whose bands sit at -3000 dB.
+        const double dither = room.digital ? 0.0 : kConverterNoiseLsb * rng.gauss();
+        double v = std::lround(mix[i] * gain + room.dc + dither);
         s.samples[i] = (int16_t)std::max(-32768.0, std::min(32767.0, v));
     }
     return s;

@@ -41,6 +41,8 @@ struct Room {
     float tiltDb;          // spectral tilt, dB per octave around 1 kHz
     float dc;              // DC offset in sample units
     float clipDrive;       // > 1: the signal is driven into clipping by this factor
+    bool digital = false;  // no converter noise: silence is digital zero, as
+                           // synthesised speech or a noise suppressor gives it
 };
 
 // A random room. snrDb < 0 picks a random SNR (clean in about one case in

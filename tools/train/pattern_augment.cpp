@@ -22,6 +22,14 @@ constexpr double kNoiseChance = 0.4;
 constexpr double kNoiseBelowPeakMin = 12.0, kNoiseBelowPeakMax = 50.0;
 constexpr double kNoiseSlopeMin = -6.0, kNoiseSlopeMax = 0.0;   // brown .. white, dB per octave
 constexpr double kBinSpreadDb = 5.6;       // spread of one bin's noise power in dB
+constexpr double kGateChance = 0.25;
+constexpr double kGateBelowPeakMin = 40.0, kGateBelowPeakMax = 80.0;
+constexpr double kQuantisedChance = 0.7;   // a gated frame keeps a few steps of noise
+constexpr double kQuantisedMin = -3.3, kQuantisedMax = -1.1;  // its level, recogniser's scale
+constexpr double kQuantisedSpread = 0.1;
+// The word's loudest record value m sets the pattern offset 0.5 - m; a word
+// the level gate lets through at usual sensitivities has m in this range.
+constexpr double kWordPeakMin = 0.0, kWordPeakMax = 0.35;
 constexpr double kWarpChance = 0.5;
 constexpr double kWarpFrames = 3.0;        // largest shift of the middle of the word
 
@@ -81,12 +89,33 @@ float loudest(const float *p) { return *std::max_element(p, p + kPatternFrames *
 
 }  // namespace
 
+int gate_pattern(float *p, double belowPeakDb, Rng &r) {
+    const float top = loudest(p);
+    const float threshold = top - (float)(belowPeakDb / kDbPerUnit);
+    const float offset = (float)(top - r.uniform(kWordPeakMin, kWordPeakMax));  // 0.5 - m, as the endpointer adds
+    int gated = 0;
+    for (int i = 0; i < kPatternFrames; i++) {
+        float *row = p + i * kPatternBands;
+        if (*std::max_element(row, row + kPatternBands) >= threshold) continue;
+        gated++;
+        if (r.chance(kQuantisedChance)) {
+            double level = r.uniform(kQuantisedMin, kQuantisedMax);
+            for (int b = 0; b < kPatternBands; b++)
+                row[b] = (float)(level + r.gauss() * kQuantisedSpread + offset);
+        } else {
+            for (int b = 0; b < kPatternBands; b++) row[b] = kSilentBand + offset;
+        }
+    }
+    return gated;
+}
+
 void augment_pattern(float *p, int nIn, Rng &r) {
     if (nIn != kPatternFrames * kPatternBands) return;
     float before = loudest(p);
     if (r.chance(kWarpChance)) warp(p, r);
     if (r.chance(kChannelChance)) colour(p, r);
     if (r.chance(kNoiseChance)) noise_floor(p, r);
+    if (r.chance(kGateChance)) gate_pattern(p, r.uniform(kGateBelowPeakMin, kGateBelowPeakMax), r);
     float shift = before - loudest(p);
     for (int i = 0; i < nIn; i++) p[i] += shift;
 }

@@ -9,7 +9,15 @@
 //     12..50 dB below the word's loudest band), with the frame-to-frame
 //     spread that few FFT bins give;
 //   - a smooth warp of the time axis (a sound held a little longer or
-//     shorter than the rest of the word).
+//     shorter than the rest of the word);
+//   - a gate: frames more than 40..80 dB below the loudest band become
+//     (nearly) digital silence, as synthesised speech, a noise suppressor or
+//     a sound server without dither delivers them. The word pattern is not
+//     clamped: a frame of zero samples has every band at the front end's
+//     floor (about -44.25 in the recogniser's scale), one with a few
+//     quantisation steps lies near -3 .. -1, far below anything a
+//     microphone gives; without such frames in training, one at a word's
+//     edge or in a stop closure decides the word.
 // Afterwards the pattern is shifted so that its loudest cell keeps the level
 // it had, just as the endpointer normalises every word to its peak.
 #pragma once
@@ -19,5 +27,15 @@
 constexpr int kPatternFrames = 39;
 constexpr int kPatternBands = 15;
 
+// The front end's scaled level of a band with no power:
+// (10 log10(1e-300 / 17 590 038 560 768) dB) / 70 + 0.5.
+constexpr float kSilentBand = -44.249f;
+
 // Fits the trainer's Augment signature; nIn must be 39 x 15.
 void augment_pattern(float *pattern, int nIn, Rng &rng);
+
+// The gate alone: frames whose loudest band lies more than belowPeakDb under
+// the pattern's loudest cell become silent (all bands at kSilentBand plus the
+// word's level offset, which is drawn) or, by chance, quantisation noise.
+// Returns the number of frames gated.
+int gate_pattern(float *pattern, double belowPeakDb, Rng &rng);

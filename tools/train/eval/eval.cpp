@@ -32,9 +32,15 @@ constexpr double kFrameSeconds = 0.0128;
 constexpr int kClasses = 21;
 constexpr int kMissCol = 21;              // confusion column: no word detected
 constexpr int kOovRow = 21;               // confusion row: negatives
+// Four conditions of converter-noise rooms make the goals; a fifth repeats the
+// clean sessions with digital silence (exact zeros between and inside words),
+// as synthesised speech, a noise suppressor or an undithered sound server
+// delivers them.
 constexpr int kConditions = 4;
-const float kConditionSnr[kConditions] = {kCleanSnr, 20, 10, 5};
-const char *const kConditionName[kConditions] = {"clean", "20 dB", "10 dB", "5 dB"};
+constexpr int kDigital = kConditions;
+constexpr int kAllConditions = kConditions + 1;
+const float kConditionSnr[kAllConditions] = {kCleanSnr, 20, 10, 5, kCleanSnr};
+const char *const kConditionName[kAllConditions] = {"clean", "20 dB", "10 dB", "5 dB", "clean, as synthesised"};
 constexpr double kNoiseMinutesPerKind = 2.0;
 constexpr int kParallel = 2;
 
@@ -231,14 +237,22 @@ int main(int argc, char **argv) {
     std::vector<FileTruth> files;
     std::vector<std::string> paths;
     double noiseSeconds = 0;
-    for (int cond = 0; cond < kConditions; cond++)
+    for (int cond = 0; cond < kAllConditions; cond++)
         for (size_t s = 0; s < bySpeaker.size(); s++) {
             if (bySpeaker[s].empty()) continue;
-            Rng r(seed_mix(o.seed, cond, s));
+            Rng r(seed_mix(o.seed, cond == kDigital ? 0 : cond, s));  // the digital ones: the clean sessions again
             std::vector<int> order = bySpeaker[s];
             for (size_t i = order.size(); i > 1; i--) std::swap(order[i - 1], order[r.below((int)i)]);
             Room room = room_random(r, RoomSet::Test, kConditionSnr[cond]);
             room.levelDb = (float)r.uniform(-28, -6);  // a microphone set up as the help page advises
+            if (cond == kDigital) {  // as a synthesiser writes it: dry, flat, no offset, exact zeros
+                room.digital = true;
+                room.reverbT60 = room.reverbWet = 0;
+                room.mic = kMicFlat;
+                room.tiltDb = 0;
+                room.dc = 0;
+                room.clipDrive = 1;
+            }
             FileTruth t{o.work + "/" + std::to_string(cond) + "_" + std::to_string(s) + ".wav", cond, room.noise, room.mic,
                         room.reverbT60 > 0, 0,
                         session_build(c, order, room, babble, r)};
@@ -285,12 +299,17 @@ int main(int argc, char **argv) {
         }
     }
 
-    Tally tally[kConditions], byMic[kMicKinds], byNoise[kNoiseKinds], byReverb[2];
+    Tally tally[kAllConditions], byMic[kMicKinds], byNoise[kNoiseKinds], byReverb[2];
     int confusion[kClasses + 1][kClasses + 1] = {};
     int noiseWords = 0, noiseRejected = 0, noiseWordsByKind[kNoiseKinds] = {};
     double secondsByKind[kNoiseKinds] = {};
     for (const FileTruth &t : files) {
         const std::vector<Line> &l = lines[t.path];
+        if (t.condition == kDigital) {
+            int scratch[kClasses + 1][kClasses + 1];
+            score(c, t, l, &tally[kDigital], scratch);
+            continue;
+        }
         if (t.condition >= 0) {
             score(c, t, l, &tally[t.condition], confusion);
             int scratch[kClasses + 1][kClasses + 1];
@@ -322,18 +341,23 @@ int main(int argc, char **argv) {
        << " espeak-ng voice variants that training never heard; their rooms also use fan noise and a telephone-band "
           "microphone, which training never used. Speech level −28 … −6 dBFS; noise at the stated SNR "
           "(white, pink, brown, hum, babble, fan), reverberation, microphone band-limiting and tilt, DC offset and "
-          "clipping as in training. Training used " << trainSpk << " other speakers.\n\n";
+          "clipping as in training, and about one LSB of converter noise. The last condition repeats the clean "
+          "sessions as a synthesiser writes them: dry, flat, no offset and no converter noise, so silence is digital "
+          "zero between words and in stop closures (as behind a noise suppressor, too); it is not part of the "
+          "totals and goals below. "
+          "Training used " << trainSpk << " other speakers.\n\n";
     md << "A word is *correct* when a detection overlapping it carries its class, *substituted* when it carries "
           "another vocabulary class (a wrong word reaches the game), *rejected* when only class 0 was detected (the "
           "game says \"Tessék?\") and *missed* when nothing was detected.\n\n";
     md << "## Overall\n\n| Condition | Words | Correct | Substituted | Rejected | Missed | Goal |\n|---|---|---|---|---|---|---|\n";
-    const char *goal[kConditions] = {"≥ 97 %", "≥ 93 %", "≥ 93 %", "≥ 85 %"};
+    const char *goal[kAllConditions] = {"≥ 97 %", "≥ 93 %", "≥ 93 %", "≥ 85 %", "≥ 97 %"};
     Tally all;
-    for (int k = 0; k < kConditions; k++) {
+    for (int k = 0; k < kAllConditions; k++) {
         const Tally &t = tally[k];
         md << "| " << kConditionName[k] << " | " << t.words << " | " << pct(t.correct, t.words) << " | "
            << pct(t.substituted, t.words) << " | " << pct(t.rejected, t.words) << " | " << pct(t.missed, t.words)
            << " | " << goal[k] << " correct, ≤ 1 % substituted |\n";
+        if (k == kDigital) continue;  // the totals below are the four goal conditions'
         all.words += t.words; all.substituted += t.substituted; all.oov += t.oov; all.oovAccepted += t.oovAccepted;
         all.sounds += t.sounds; all.soundsAccepted += t.soundsAccepted; all.inserted += t.inserted;
         for (int j = 0; j < kClasses; j++) all.oovAcceptedAs[j] += t.oovAcceptedAs[j];
@@ -411,7 +435,7 @@ int main(int argc, char **argv) {
     md.close();
     bool drawn = draw_confusion(o, confusion);
     if (!drawn) fprintf(stderr, "tarkabab-eval: could not draw %s (is imagemagick installed?)\n", o.png.c_str());
-    for (int k = 0; k < kConditions; k++)
+    for (int k = 0; k < kAllConditions; k++)
         fprintf(stderr, "%-6s words %d correct %s substituted %s rejected %s missed %s\n", kConditionName[k], tally[k].words,
                 pct(tally[k].correct, tally[k].words).c_str(), pct(tally[k].substituted, tally[k].words).c_str(),
                 pct(tally[k].rejected, tally[k].words).c_str(), pct(tally[k].missed, tally[k].words).c_str());
