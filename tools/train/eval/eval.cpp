@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -94,12 +95,20 @@ bool recognise(const Options &o, const std::vector<std::string> &files, std::map
         std::string cmd = "'" + o.recognise + "'";
         for (size_t i = j; i < files.size(); i += kParallel) cmd += " '" + files[i] + "'";
         outputs[j] = o.work + "/recognised" + std::to_string(j) + ".tsv";
-        cmd += " > '" + outputs[j] + "'";
+        cmd += " > '" + outputs[j] + "' 2> '" + outputs[j] + ".err'";  // its notes on quiet speech, one per file
         jobs.emplace_back([cmd, &status, j] { status[j] = std::system(cmd.c_str()); });
     }
     for (auto &t : jobs) t.join();
     for (int j = 0; j < kParallel; j++) {
-        if (status[j] != 0) { fprintf(stderr, "tarkabab-eval: %s failed (status %d)\n", o.recognise.c_str(), status[j]); return false; }
+        std::ifstream err(outputs[j] + ".err");
+        std::string said((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+        if (status[j] != 0) {
+            fprintf(stderr, "%starkabab-eval: %s failed (status %d)\n", said.c_str(), o.recognise.c_str(), status[j]);
+            return false;
+        }
+        if (!said.empty())
+            fprintf(stderr, "tarkabab-eval: %s: %ld files with speech too quiet for the default sensitivity\n",
+                    (outputs[j] + ".err").c_str(), (long)std::count(said.begin(), said.end(), '\n'));
         std::ifstream in(outputs[j]);
         std::string line;
         while (std::getline(in, line)) {
