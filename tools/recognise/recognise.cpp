@@ -5,8 +5,8 @@
 // driver into a recogniser instance, exactly as the game listens to the
 // microphone.
 #include "ep.h"
-#include "nn.h"
 #include "memdrv.h"
+#include "nn.h"
 #include "rec.h"
 #include "rec_probe.h"
 #include "words.h"
