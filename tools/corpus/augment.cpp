@@ -263,6 +263,14 @@ Room room_random(Rng &rng, RoomSet set, float snrDb) {
     return r;
 }
 
+void room_make_dry(Room *r) {
+    r->reverbT60 = r->reverbWet = 0;
+    r->mic = kMicFlat;
+    r->tiltDb = 0;
+    r->dc = 0;
+    r->clipDrive = 1;
+}
+
 bool speech_span(const float *x, int64_t n, int *first, int *last, double spanDb) {
     int frames = (int)(n / kFrameSamples);
     std::vector<double> e(frames);

@@ -48,6 +48,9 @@ struct Room {
 // A random room. snrDb < 0 picks a random SNR (clean in about one case in
 // eight, else 0..30 dB); otherwise that SNR is used (kCleanSnr = clean).
 Room room_random(Rng &rng, RoomSet set, float snrDb);
+// No room at all: dry, flat microphone, no tilt, no offset, no clipping
+// (noise, level and converter noise stay as they are).
+void room_make_dry(Room *room);
 
 // One utterance placed in a session.
 struct Placed {

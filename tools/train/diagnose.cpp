@@ -17,6 +17,7 @@
 #include "corpus.h"
 #include "ep.h"
 #include "memdrv.h"
+#include "mlp.h"
 #include "nn.h"
 #include "rec.h"
 #include "rec_probe.h"
@@ -40,21 +41,11 @@ struct Tally {
     int perClass[21] = {}, perClassRight[21] = {};
 };
 
-std::vector<float> read_image(const std::string &path) {
-    std::vector<float> v;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return v;
-    float x;
-    while (fread(&x, sizeof x, 1, f) == 1) v.push_back(x);
-    fclose(f);
-    return v;
-}
-
 Room room_of(RoomKind kind, Rng &r) {
     if (kind != kDry) return room_random(r, RoomSet::Test, kind == kCleanRoom ? kCleanSnr : kNoisySnr);
     Room room = room_random(r, RoomSet::Test, kCleanSnr);
-    room.levelDb = kDryLevelDb; room.reverbT60 = 0; room.reverbWet = 0; room.mic = kMicFlat;
-    room.tiltDb = 0; room.dc = 0; room.clipDrive = 1;
+    room_make_dry(&room);
+    room.levelDb = kDryLevelDb;
     return room;
 }
 
@@ -169,9 +160,10 @@ int main(int argc, char **argv) {
     Corpus c;
     std::string err = corpus_load(corpus, &c);
     if (!err.empty()) { fprintf(stderr, "tarkabab-diagnose: %s\n", err.c_str()); return 1; }
-    std::vector<float> img[2] = {read_image(nets + "/net0.f32"), read_image(nets + "/net1.f32")};
+    std::vector<float> img[2];
     for (int k = 0; k < 2; k++)
-        if (nn_install_image(k, img[k].data(), img[k].size()) != 0) {
+        if (!read_image(nets + "/net" + std::to_string(k) + ".f32", &img[k]) ||
+            nn_install_image(k, img[k].data(), img[k].size()) != 0) {
             fprintf(stderr, "tarkabab-diagnose: %s/net%d.f32: not a network image\n", nets.c_str(), k);
             return 1;
         }

@@ -232,6 +232,16 @@ std::vector<float> mlp_image(const Mlp &m) {
     return img;
 }
 
+bool read_image(const std::string &path, std::vector<float> *image) {
+    image->clear();
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    float v;
+    while (fread(&v, sizeof v, 1, f) == 1) image->push_back(v);
+    fclose(f);
+    return true;
+}
+
 std::string write_image(const std::string &path, const std::vector<float> &image) {
     FILE *f = fopen(path.c_str(), "wb");
     if (!f) return path + ": cannot write";

@@ -84,3 +84,5 @@ void mlp_fold_standardisation(Mlp *m, const std::vector<float> &mean, const std:
 std::vector<float> mlp_image(const Mlp &m);
 // Writes an image as little-endian float32. "" or a message.
 std::string write_image(const std::string &path, const std::vector<float> &image);
+// Reads one back; false (and *image empty) when the file cannot be opened.
+bool read_image(const std::string &path, std::vector<float> *image);

@@ -255,12 +255,8 @@ int main(int argc, char **argv) {
             Room room = room_random(r, RoomSet::Test, kConditionSnr[cond]);
             room.levelDb = (float)r.uniform(-28, -6);  // a microphone set up as the help page advises
             if (cond == kDigital) {  // as a synthesiser writes it: dry, flat, no offset, exact zeros
+                room_make_dry(&room);
                 room.digital = true;
-                room.reverbT60 = room.reverbWet = 0;
-                room.mic = kMicFlat;
-                room.tiltDb = 0;
-                room.dc = 0;
-                room.clipDrive = 1;
             }
             FileTruth t{o.work + "/" + std::to_string(cond) + "_" + std::to_string(s) + ".wav", cond, room.noise, room.mic,
                         room.reverbT60 > 0, 0,
@@ -293,11 +289,7 @@ int main(int argc, char **argv) {
         std::vector<float> img[2];
         for (int k = 0; k < 2; k++) {
             std::string path = o.nets + "/net" + std::to_string(k) + ".f32";
-            FILE *f = fopen(path.c_str(), "rb");
-            if (!f) { fprintf(stderr, "tarkabab-eval: %s: cannot open\n", path.c_str()); return 1; }
-            float v;
-            while (fread(&v, sizeof v, 1, f) == 1) img[k].push_back(v);
-            fclose(f);
+            if (!read_image(path, &img[k])) { fprintf(stderr, "tarkabab-eval: %s: cannot open\n", path.c_str()); return 1; }
         }
         for (const FileTruth &t : files) {
             std::string e;
