@@ -57,7 +57,7 @@ struct Options {
     bool standardize = true, augment1 = true, net0Only = false;
     float decay1 = 0, noise1 = kInputNoise1;
     uint64_t seed = 1;
-    int passes = 8, epochs0 = 4, epochs1 = 40;
+    int passes = 8, epochs0 = 4, epochs1 = 40, hidden1 = 75;
 };
 
 double seconds_since(std::chrono::steady_clock::time_point t0) {
@@ -117,6 +117,7 @@ void usage() {
           "                      [--epochs0 N] [--epochs1 N] [--rate0 R] [--net0 FILE] [--net0-only]\n"
           "                      [--windows FILE] [--patterns FILE] [--rate1 R] [--batch1 N]\n"
           "                      [--neg-weight W] [--noise1 S] [--decay1 D] [--no-augment1] [--raw-inputs]\n"
+          "                      [--hidden1 N]\n"
           "Trains network 0 (speech detector) and network 1 (word classifier) on the\n"
           "training speakers of the corpus and writes net0.f32 and net1.f32 into --out.\n"
           "Network 0: --epochs0 (4) at Adam step --rate0 (0.002); --net0 FILE keeps that image\n"
@@ -128,7 +129,8 @@ void usage() {
           "minibatch --batch1 (128), class 0 weight --neg-weight (1.5), input noise --noise1\n"
           "(0.3 spreads), weight decay --decay1 (0); --no-augment1 learns every pattern only in\n"
           "the room it was harvested in; --raw-inputs trains on the patterns as they are\n"
-          "instead of standardised ones.\n",
+          "instead of standardised ones; --hidden1 (75) hidden units, for experiments only: the\n"
+          "game's word network has 75.\n",
           stderr);
 }
 
@@ -152,6 +154,7 @@ int main(int argc, char **argv) {
         else if (a == "--rate0") o.rate0 = std::strtof(val().c_str(), nullptr);
         else if (a == "--rate1") o.rate1 = std::strtof(val().c_str(), nullptr);
         else if (a == "--batch1") o.batch1 = std::atoi(val().c_str());
+        else if (a == "--hidden1") o.hidden1 = std::atoi(val().c_str());
         else if (a == "--raw-inputs") o.standardize = false;
         else if (a == "--no-augment1") o.augment1 = false;
         else if (a == "--net0-only") o.net0Only = true;
@@ -161,7 +164,7 @@ int main(int argc, char **argv) {
         else if (a == "--help" || a == "-h") { usage(); return 0; }
         else { fprintf(stderr, "tarkabab-train: unknown option %s\n", a.c_str()); usage(); return 2; }
     }
-    if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
+    if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1 || o.hidden1 < 1) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
     auto t0 = std::chrono::steady_clock::now();
     Corpus c;
     std::string err = corpus_load(o.corpus, &c);
@@ -170,7 +173,7 @@ int main(int argc, char **argv) {
 
     Mlp net0, net1;
     mlp_init(&net0, 315, 90, 2, seed_mix(o.seed, 100));
-    mlp_init(&net1, 585, 75, 21, seed_mix(o.seed, 101));
+    mlp_init(&net1, 585, o.hidden1, 21, seed_mix(o.seed, 101));
 
     // ---- network 0 ----
     std::vector<float> img0 = mlp_image(net0), img1 = mlp_image(net1);
