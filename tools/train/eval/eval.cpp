@@ -61,6 +61,7 @@ struct FileTruth {
     int noise;                // NoiseKind
     int mic;                  // MicKind
     bool reverb;
+    bool clipped;             // driven into the rails
     double seconds;
     Session session;          // samples dropped after writing
 };
@@ -203,7 +204,9 @@ bool draw_confusion(const Options &o, int confusion[][kClasses + 1]) {
     m << "fill black text 6,38 '(a tanításból kihagyott beszélők; tiszta, 20, 10 és 5 dB zaj együtt; kék = helyes, piros = hiba)'\n";
     m.close();
     // Read as an MVG picture: Debian's ImageMagick policy refuses -draw @file.
-    std::string cmd = "convert -font DejaVu-Sans 'mvg:" + mvg + "' '" + o.png + "'";
+    // Without date chunks (which carry the MVG file's time) the same matrix
+    // gives the same file.
+    std::string cmd = "convert -font DejaVu-Sans 'mvg:" + mvg + "' -define png:exclude-chunks=date,time '" + o.png + "'";
     return std::system(cmd.c_str()) == 0;
 }
 
@@ -259,7 +262,7 @@ int main(int argc, char **argv) {
                 room.digital = true;
             }
             FileTruth t{o.work + "/" + std::to_string(cond) + "_" + std::to_string(s) + ".wav", cond, room.noise, room.mic,
-                        room.reverbT60 > 0, 0,
+                        room.reverbT60 > 0, room.clipDrive > 1, 0,
                         session_build(c, order, room, babble, r)};
             t.seconds = t.session.samples.size() / (double)kCorpusRate;
             if (!write_wav(t.path, t.session.samples)) { fprintf(stderr, "tarkabab-eval: %s: cannot write\n", t.path.c_str()); return 1; }
@@ -274,7 +277,7 @@ int main(int argc, char **argv) {
             room.noise = kind;
             room.levelDb = (float)r.uniform(-50, -25);
             FileTruth t{o.work + "/noise_" + noise_name(kind) + std::to_string(k) + ".wav", -1, kind, room.mic, false,
-                        kNoiseMinutesPerKind * 30, noise_session(c, room, babble, kNoiseMinutesPerKind * 30, r)};
+                        false, kNoiseMinutesPerKind * 30, noise_session(c, room, babble, kNoiseMinutesPerKind * 30, r)};
             noiseSeconds += t.seconds;
             if (!write_wav(t.path, t.session.samples)) { fprintf(stderr, "tarkabab-eval: %s: cannot write\n", t.path.c_str()); return 1; }
             if (o.nets.empty()) t.session.samples.clear();
@@ -300,7 +303,7 @@ int main(int argc, char **argv) {
         }
     }
 
-    Tally tally[kAllConditions], byMic[kMicKinds], byNoise[kNoiseKinds], byReverb[2];
+    Tally tally[kAllConditions], byMic[kMicKinds], byNoise[kNoiseKinds], byReverb[2], byClip[2];
     int confusion[kClasses + 1][kClasses + 1] = {};
     int noiseWords = 0, noiseRejected = 0, noiseWordsByKind[kNoiseKinds] = {};
     double secondsByKind[kNoiseKinds] = {};
@@ -316,6 +319,7 @@ int main(int argc, char **argv) {
             int scratch[kClasses + 1][kClasses + 1];
             score(c, t, l, &byMic[t.mic], scratch);
             score(c, t, l, &byReverb[t.reverb], scratch);
+            score(c, t, l, &byClip[t.clipped], scratch);
             if (t.condition > 0) score(c, t, l, &byNoise[t.noise], scratch);
             continue;
         }
@@ -369,6 +373,8 @@ int main(int argc, char **argv) {
         md << "| microphone: " << kMicNames[k] << " | " << byMic[k].words << " | " << pct(byMic[k].correct, byMic[k].words) << " | " << pct(byMic[k].substituted, byMic[k].words) << " |\n";
     for (int k = 0; k < 2; k++)
         md << "| " << (k ? "reverberant" : "dry") << " | " << byReverb[k].words << " | " << pct(byReverb[k].correct, byReverb[k].words) << " | " << pct(byReverb[k].substituted, byReverb[k].words) << " |\n";
+    for (int k = 0; k < 2; k++)
+        md << "| " << (k ? "clipped (driven 1.5–6 times into the rails)" : "not clipped") << " | " << byClip[k].words << " | " << pct(byClip[k].correct, byClip[k].words) << " | " << pct(byClip[k].substituted, byClip[k].words) << " |\n";
     for (int k = 0; k < kNoiseKinds; k++)
         md << "| noise (20/10/5 dB): " << noise_name(k) << (k == kNoiseFan ? " (never trained)" : "") << " | " << byNoise[k].words << " | " << pct(byNoise[k].correct, byNoise[k].words) << " | " << pct(byNoise[k].substituted, byNoise[k].words) << " |\n";
     md << "\n## Per class (correct)\n\n| Class | Word |";
