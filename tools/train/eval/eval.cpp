@@ -167,6 +167,12 @@ std::string pct(int a, int b) {
     return s;
 }
 
+// One row of the room table: setting, words, correct, substituted.
+std::string room_row(const std::string &setting, const Tally &t) {
+    return "| " + setting + " | " + std::to_string(t.words) + " | " + pct(t.correct, t.words) + " | " +
+           pct(t.substituted, t.words) + " |\n";
+}
+
 // The confusion matrix as a picture: rows are what was said, columns what
 // the recogniser answered; cell shade by row share, counts printed.
 bool draw_confusion(const Options &o, int confusion[][kClasses + 1]) {
@@ -370,13 +376,13 @@ int main(int argc, char **argv) {
     static const char *const kMicNames[kMicKinds] = {"flat", "cheap (band-limited)", "headset", "telephone band (never trained)"};
     md << "\n## By room (all four conditions)\n\n| Setting | Words | Correct | Substituted |\n|---|---|---|---|\n";
     for (int k = 0; k < kMicKinds; k++)
-        md << "| microphone: " << kMicNames[k] << " | " << byMic[k].words << " | " << pct(byMic[k].correct, byMic[k].words) << " | " << pct(byMic[k].substituted, byMic[k].words) << " |\n";
+        md << room_row(std::string("microphone: ") + kMicNames[k], byMic[k]);
     for (int k = 0; k < 2; k++)
-        md << "| " << (k ? "reverberant" : "dry") << " | " << byReverb[k].words << " | " << pct(byReverb[k].correct, byReverb[k].words) << " | " << pct(byReverb[k].substituted, byReverb[k].words) << " |\n";
+        md << room_row(k ? "reverberant" : "dry", byReverb[k]);
     for (int k = 0; k < 2; k++)
-        md << "| " << (k ? "clipped (driven 1.5–6 times into the rails)" : "not clipped") << " | " << byClip[k].words << " | " << pct(byClip[k].correct, byClip[k].words) << " | " << pct(byClip[k].substituted, byClip[k].words) << " |\n";
+        md << room_row(k ? "clipped (driven 1.5–6 times into the rails)" : "not clipped", byClip[k]);
     for (int k = 0; k < kNoiseKinds; k++)
-        md << "| noise (20/10/5 dB): " << noise_name(k) << (k == kNoiseFan ? " (never trained)" : "") << " | " << byNoise[k].words << " | " << pct(byNoise[k].correct, byNoise[k].words) << " | " << pct(byNoise[k].substituted, byNoise[k].words) << " |\n";
+        md << room_row(std::string("noise (20/10/5 dB): ") + noise_name(k) + (k == kNoiseFan ? " (never trained)" : ""), byNoise[k]);
     md << "\n## Per class (correct)\n\n| Class | Word |";
     for (int k = 0; k < kConditions; k++) md << " " << kConditionName[k] << " |";
     md << "\n|---|---|";
