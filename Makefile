@@ -18,7 +18,9 @@ TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev \
   pulseaudio-utils espeak-ng sox file \
   $(shell dpkg-query -W -f='$${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed' || echo pulseaudio)
 # Packages that only make data (prompts, training corpus); never run by the game.
-DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev
+DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev festival \
+  festvox-czech-dita festvox-czech-krb festvox-czech-machac festvox-czech-ph \
+  festvox-suopuhe-lj festvox-suopuhe-mv
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -5,6 +5,10 @@ if(TARGET tarkabab_trainlib)
   target_link_libraries(test_corpus_augment PRIVATE tarkabab_corpus GTest::gtest_main)
   gtest_discover_tests(test_corpus_augment)
 
+  add_executable(test_corpus_respell test_corpus_respell.cpp)
+  target_link_libraries(test_corpus_respell PRIVATE tarkabab_corpus GTest::gtest_main)
+  gtest_discover_tests(test_corpus_respell)
+
   add_executable(test_train_mlp test_train_mlp.cpp)
   target_link_libraries(test_train_mlp PRIVATE tarkabab_trainlib GTest::gtest_main)
   gtest_discover_tests(test_train_mlp PROPERTIES LABELS "threads")

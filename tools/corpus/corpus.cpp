@@ -186,3 +186,5 @@ std::string option_value(const char *program, int argc, char **argv, int &i) {
     }
     return argv[++i];
 }
+
+bool speaker_is_festival(const Speaker &s) { return s.variant.rfind(kFestivalPrefix, 0) == 0; }

@@ -51,13 +51,17 @@ int kind_from_name(const std::string &name);  // -1 when unknown
 
 enum Split { kSplitTrain = 0, kSplitTest = 1 };
 
+// The variant of a Festival speaker is this prefix and Festival's voice name
+// ("festival:czech_dita"); every other speaker is espeak-ng's.
+inline constexpr const char kFestivalPrefix[] = "festival:";
+
 struct Speaker {
     int id;
     int split;             // kSplitTrain or kSplitTest
-    std::string variant;   // espeak-ng voice variant ("m3", "klatt2", ...)
-    int rate;              // espeak-ng words per minute
-    int pitch;             // espeak-ng base pitch 0..100
-    int range;             // espeak-ng pitch range 0..100
+    std::string variant;   // espeak-ng voice variant ("m3", "klatt2", ...) or a Festival voice
+    int rate;              // espeak-ng words per minute; Festival: duration stretch in percent
+    int pitch;             // espeak-ng base pitch 0..100 (Festival: 0)
+    int range;             // espeak-ng pitch range 0..100 (Festival: 0)
     double vtl;            // vocal-tract factor: every frequency is multiplied by it
     double formant;        // Praat "Change gender" formant shift ratio, 1 = none
     double pitchMedian;    // Praat new pitch median in Hz, 0 = unchanged
@@ -79,6 +83,8 @@ struct Corpus {
     std::vector<int16_t> audio;
     const int16_t *samples(const Utterance &u) const { return audio.data() + u.offset; }
 };
+
+bool speaker_is_festival(const Speaker &s);
 
 // Loads a corpus directory. Returns "" on success, else a message naming
 // the file and the fault.

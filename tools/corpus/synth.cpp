@@ -9,7 +9,14 @@
 // negatives: words that sound like vocabulary words, dictionary words,
 // fragments of vocabulary words and non-speech sounds (coughs, clicks,
 // breaths, knocks, noise bursts). The same seed writes the same corpus.
+//
+// A second synthesiser adds voices made from recordings of real people:
+// Festival's Czech and Finnish voices read the same words respelled in their
+// own language (respell.h), each as several speakers with their own tempo,
+// vocal-tract factor and Praat pass. Their accent is foreign, their timbre
+// human. One voice of each language is held out.
 #include <espeak-ng/speak_lib.h>
+#include <iconv.h>
 #include <samplerate.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -28,6 +35,7 @@
 #include <vector>
 
 #include "corpus.h"
+#include "respell.h"
 
 namespace {
 
@@ -35,6 +43,9 @@ constexpr double kPi = 3.141592653589793;
 constexpr int kHeldOutEvery = 5;      // every fifth voice variant is never trained on
 constexpr int kHeldOutPhase = 0;   // variants 0, 5, ... 100: 21 of 101
 constexpr int kMarginMs = 60;         // silence kept around a trimmed utterance
+// Festival has six base voices against espeak-ng's hundred variants: more of
+// its speakers get a Praat pass (formants and pitch; the tempo is Festival's).
+constexpr double kFestivalPraatShare = 0.6;
 
 struct Options {
     std::string out = "corpus";
@@ -48,6 +59,8 @@ struct Options {
     int fragments = 2;
     int noises = 3;
     double praatShare = 0.35;
+    int festivalTrain = 16;   // speakers per training Festival voice
+    int festivalTest = 6;     // speakers per held-out Festival voice
 };
 
 struct Pending {               // one utterance on its way into the corpus
@@ -285,6 +298,81 @@ void praat_pass(const Options &o, const std::vector<Speaker> &spk, std::vector<P
     fprintf(stderr, "tarkabab-corpus: Praat changed %d utterances\n", done);
 }
 
+// ---- Festival ---------------------------------------------------------------
+
+struct FestivalVoice {
+    const char *name;     // Festival's voice, selected with (voice_NAME)
+    Reader reader;
+    const char *charset;  // what the voice's text front end reads
+    bool heldOut;
+    const char *package;  // the Debian package that installs it
+};
+
+const FestivalVoice kFestivalVoices[] = {
+    {"czech_dita", Reader::Czech, "ISO-8859-2", false, "festvox-czech-dita"},
+    {"czech_krb", Reader::Czech, "ISO-8859-2", false, "festvox-czech-krb"},
+    {"czech_machac", Reader::Czech, "ISO-8859-2", false, "festvox-czech-machac"},
+    {"hy_fi_mv_diphone", Reader::Finnish, "ISO-8859-1", false, "festvox-suopuhe-mv"},
+    {"czech_ph", Reader::Czech, "ISO-8859-2", true, "festvox-czech-ph"},
+    {"suo_fi_lj_diphone", Reader::Finnish, "ISO-8859-1", true, "festvox-suopuhe-lj"},
+};
+
+const FestivalVoice *festival_voice(const Speaker &s) {
+    for (const FestivalVoice &v : kFestivalVoices)
+        if (s.variant == kFestivalPrefix + std::string(v.name)) return &v;
+    return nullptr;
+}
+
+// UTF-8 to the voice's charset; characters it lacks become their nearest.
+std::string to_charset(const std::string &utf8, const char *charset) {
+    std::string target = std::string(charset) + "//TRANSLIT";
+    iconv_t cd = iconv_open(target.c_str(), "UTF-8");
+    if (cd == (iconv_t)-1) return utf8;
+    std::string out(utf8.size() * 4 + 4, '\0');
+    char *in = const_cast<char *>(utf8.data()), *o = &out[0];
+    size_t inLeft = utf8.size(), outLeft = out.size();
+    size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
+    iconv_close(cd);
+    if (rc == (size_t)-1) return utf8;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// Every text of one Festival speaker in one festival process (a Scheme
+// batch); out[k] is empty where an utterance failed. Audio comes back at
+// `rate` in 16-bit sample units, like espeak-ng's.
+void festival_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
+                    const std::vector<std::string> &texts, int rate, std::vector<std::vector<float>> *out) {
+    std::string tmp = o.out + "/festival.tmp";
+    mkdir(tmp.c_str(), 0755);
+    std::string script = tmp + "/batch.scm";
+    {
+        std::ofstream f(script);
+        f << "(voice_" << v.name << ")\n(Parameter.set 'Duration_Stretch " << s.rate / 100.0 << ")\n";
+        for (size_t k = 0; k < texts.size(); k++) {
+            std::string t = respell(texts[k], v.reader), safe;
+            for (char ch : t) if (ch != '"' && ch != '\\') safe += ch;
+            f << "(utt.save.wave (utt.synth (Utterance Text \"" << to_charset(safe, v.charset) << "\")) \"" << tmp
+              << "/u" << k << ".wav\" 'riff)\n";
+        }
+    }
+    std::string cmd = "festival -b '" + script + "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) fprintf(stderr, "tarkabab-corpus: festival failed for voice %s\n", v.name);
+    out->assign(texts.size(), {});
+    for (size_t k = 0; k < texts.size(); k++) {
+        std::string wav = tmp + "/u" + std::to_string(k) + ".wav";
+        std::vector<float> x;
+        int r = 0;
+        if (read_wav(wav, &x, &r) && r > 0) {
+            (*out)[k] = resample(x, (double)rate / r);
+            for (float &val : (*out)[k]) val *= 32768.0f;
+        }
+        remove(wav.c_str());
+    }
+    remove(script.c_str());
+    rmdir(tmp.c_str());
+}
+
 std::vector<std::string> dictionary_words(const std::string &path) {
     std::ifstream f(path);
     std::set<std::string> words;
@@ -304,7 +392,9 @@ void usage() {
           "  --train-speakers N    speakers per training voice variant (default 8)\n"
           "  --test-speakers N     speakers per held-out voice variant (default 3)\n"
           "  --dict FILE           hunspell dictionary for negatives (default hu_HU.dic)\n"
-          "  --praat-share X       share of speakers given a Praat PSOLA pass (default 0.35)\n",
+          "  --praat-share X       share of speakers given a Praat PSOLA pass (default 0.35)\n"
+          "  --festival-train N    speakers per training Festival voice (default 16; 0: no Festival)\n"
+          "  --festival-test N     speakers per held-out Festival voice (default 6)\n",
           stderr);
 }
 
@@ -322,9 +412,12 @@ int main(int argc, char **argv) {
         else if (a == "--dict") o.dict = val();
         else if (a == "--praat-script") o.praatScript = val();
         else if (a == "--praat-share") o.praatShare = std::atof(val().c_str());
+        else if (a == "--festival-train") o.festivalTrain = std::atoi(val().c_str());
+        else if (a == "--festival-test") o.festivalTest = std::atoi(val().c_str());
         else if (a == "--help" || a == "-h") { usage(); return 0; }
         else { fprintf(stderr, "tarkabab-corpus: unknown option %s\n", a.c_str()); usage(); return 2; }
     }
+    if (o.festivalTrain < 0 || o.festivalTest < 0) { fputs("tarkabab-corpus: Festival speaker counts must not be negative\n", stderr); return 2; }
     if (o.trainPerVariant < 1 || o.testPerVariant < 1) { fputs("tarkabab-corpus: speaker counts must be positive\n", stderr); return 2; }
     if (o.praatScript.empty()) o.praatShare = 0;
     mkdir(o.out.c_str(), 0755);
@@ -360,6 +453,29 @@ int main(int argc, char **argv) {
             c.speakers.push_back(s);
         }
     }
+    if (o.festivalTrain > 0 && std::system("festival --version >/dev/null 2>&1") != 0) {
+        fputs("tarkabab-corpus: festival is missing (apt-get install festival), or use --festival-train 0\n", stderr);
+        return 1;
+    }
+    for (const FestivalVoice &v : kFestivalVoices) {
+        int count = o.festivalTrain == 0 ? 0 : v.heldOut ? o.festivalTest : o.festivalTrain;
+        for (int k = 0; k < count; k++) {
+            Speaker s;
+            s.id = (int)c.speakers.size();
+            s.split = v.heldOut ? kSplitTest : kSplitTrain;
+            s.variant = kFestivalPrefix + std::string(v.name);
+            s.rate = (int)rng.uniform(80, 125);  // Festival's duration stretch, in percent
+            s.pitch = 0; s.range = 0;
+            s.vtl = rng.uniform(0.85, 1.15);
+            s.formant = 1.0; s.pitchMedian = 0; s.duration = 1.0;
+            if (rng.chance(kFestivalPraatShare)) {
+                s.formant = rng.uniform(0.82, 1.22);
+                s.pitchMedian = rng.chance(0.7) ? rng.uniform(85, 290) : 0;
+                s.duration = 1.0;
+            }
+            c.speakers.push_back(s);
+        }
+    }
 
     std::vector<Pending> pend;
     int failed = 0;
@@ -369,9 +485,24 @@ int main(int argc, char **argv) {
         for (int cls = 1; cls <= kVocabularyClasses; cls++) say.push_back({cls, class_word(cls)});
         for (int k = 0; k < o.nearWords; k++) say.push_back({-kKindOov, kNearWords[r.below(kNearWordCount)]});
         for (int k = 0; k < o.dictWords; k++) say.push_back({-kKindOov, dict[r.below((int)dict.size())]});
-        for (auto &w : say) {
+        const FestivalVoice *fv = festival_voice(s);
+        std::vector<std::vector<float>> audio;
+        if (fv) {
+            std::vector<std::string> texts;
+            for (auto &w : say) texts.push_back(w.second);
+            festival_speak(o, s, *fv, texts, rate, &audio);
+            if (std::all_of(audio.begin(), audio.end(), [](const std::vector<float> &a) { return a.empty(); })) {
+                fprintf(stderr, "tarkabab-corpus: Festival's voice %s said nothing (apt-get install %s)\n", fv->name,
+                        fv->package);
+                return 1;
+            }
+        }
+        for (size_t k = 0; k < say.size(); k++) {
+            const auto &w = say[k];
             Pending p{s.id, std::max(0, w.first), w.first > 0 ? kKindWord : kKindOov, w.second, {}, 1};
-            if (speak(s, w.second, &p.audio)) pend.push_back(std::move(p));
+            if (fv) p.audio = std::move(audio[k]);
+            bool ok = fv ? !p.audio.empty() : speak(s, w.second, &p.audio);
+            if (ok) pend.push_back(std::move(p));
             else failed++;
         }
     }
