@@ -87,6 +87,25 @@ TEST(CorpusFiles, RoundTripKeepsSpeakersWithSpacesAndRejectsBadOffsets) {
     EXPECT_NE(std::string::npos, err.find("utts.tsv: bad line 4")) << err;
 }
 
+TEST(CorpusFiles, FestivalSpeakersAreKnownByTheirVariantAfterTheRoundTrip) {
+    Corpus c = tiny_corpus();
+    Speaker fest = c.speakers[0];
+    fest.id = 1;
+    fest.variant = std::string(kFestivalPrefix) + "czech_dita";
+    c.speakers.push_back(fest);
+    std::string dir = testing::TempDir() + "/tarkabab_corpus_festival";
+    ASSERT_EQ(0, system(("mkdir -p '" + dir + "'").c_str()));
+    ASSERT_EQ("", corpus_save(dir, c));
+    Corpus back;
+    ASSERT_EQ("", corpus_load(dir, &back));
+    ASSERT_EQ(2u, back.speakers.size());
+    EXPECT_FALSE(speaker_is_festival(back.speakers[0]));
+    EXPECT_TRUE(speaker_is_festival(back.speakers[1]));
+    Speaker lookalike = fest;
+    lookalike.variant = "my festival:voice";  // the prefix only counts at the start
+    EXPECT_FALSE(speaker_is_festival(lookalike));
+}
+
 TEST(Session, SameSeedGivesTheSameSamples) {
     Corpus c = tiny_corpus();
     Rng r1(5), r2(5);
