@@ -64,6 +64,7 @@ struct FileTruth {
     bool reverb;
     bool clipped;             // driven into the rails
     bool festival;            // a held-out Festival voice: reported on its own
+    int speaker;              // -1 for noise only
     double seconds;
     Session session;          // samples dropped after writing
 };
@@ -177,6 +178,25 @@ std::string room_row(const std::string &setting, const Tally &t) {
 
 // The confusion matrix as a picture: rows are what was said, columns what
 // the recogniser answered; cell shade by row share, counts printed.
+// The held-out Festival voices, apart from the goals: per condition, then per voice.
+void festival_section(std::ostream &md, int speakers, const Tally (&byCondition)[kConditions],
+                      const std::map<std::string, Tally> &byVoice) {
+    md << "\n## Another synthesiser: Festival's held-out voices\n\n"
+       << speakers << " speakers of Festival's Czech and Finnish voices that training never heard, made from "
+          "recordings of real people, reading the words respelled in their own language (so with a foreign accent), "
+          "in the same kinds of room as above.\n\n"
+          "| Condition | Words | Correct | Substituted | Rejected | Missed | Negatives accepted |\n"
+          "|---|---|---|---|---|---|---|\n";
+    for (int k = 0; k < kConditions; k++) {
+        const Tally &t = byCondition[k];
+        md << "| " << kConditionName[k] << " | " << t.words << " | " << pct(t.correct, t.words) << " | "
+           << pct(t.substituted, t.words) << " | " << pct(t.rejected, t.words) << " | " << pct(t.missed, t.words)
+           << " | " << pct(t.oovAccepted, t.oov) << " |\n";
+    }
+    md << "\n| Voice (all four conditions) | Words | Correct | Substituted |\n|---|---|---|---|\n";
+    for (const auto &v : byVoice) md << room_row(v.first.substr(strlen(kFestivalPrefix)), v.second);
+}
+
 bool draw_confusion(const Options &o, int confusion[][kClasses + 1]) {
     const int cell = 34, left = 150, top = 120, rows = kClasses, cols = kClasses + 1;
     std::string mvg = o.work + "/confusion.mvg";
@@ -273,7 +293,7 @@ int main(int argc, char **argv) {
                 room.digital = true;
             }
             FileTruth t{o.work + "/" + std::to_string(cond) + "_" + std::to_string(s) + ".wav", cond, room.noise, room.mic,
-                        room.reverbT60 > 0, room.clipDrive > 1, festival, 0,
+                        room.reverbT60 > 0, room.clipDrive > 1, festival, (int)s, 0,
                         session_build(c, order, room, babble, r)};
             t.seconds = t.session.samples.size() / (double)kCorpusRate;
             if (!write_wav(t.path, t.session.samples)) { fprintf(stderr, "tarkabab-eval: %s: cannot write\n", t.path.c_str()); return 1; }
@@ -288,7 +308,7 @@ int main(int argc, char **argv) {
             room.noise = kind;
             room.levelDb = (float)r.uniform(-50, -25);
             FileTruth t{o.work + "/noise_" + noise_name(kind) + std::to_string(k) + ".wav", -1, kind, room.mic, false,
-                        false, false, kNoiseMinutesPerKind * 30, noise_session(c, room, babble, kNoiseMinutesPerKind * 30, r)};
+                        false, false, -1, kNoiseMinutesPerKind * 30, noise_session(c, room, babble, kNoiseMinutesPerKind * 30, r)};
             noiseSeconds += t.seconds;
             if (!write_wav(t.path, t.session.samples)) { fprintf(stderr, "tarkabab-eval: %s: cannot write\n", t.path.c_str()); return 1; }
             if (o.nets.empty()) t.session.samples.clear();
@@ -325,7 +345,7 @@ int main(int argc, char **argv) {
         if (t.festival) {
             int scratch[kClasses + 1][kClasses + 1];
             score(c, t, l, &festival[t.condition], scratch);
-            score(c, t, l, &festivalVoice[c.speakers[c.utts[t.session.placed[0].utt].speaker].variant], scratch);
+            score(c, t, l, &festivalVoice[c.speakers[t.speaker].variant], scratch);
             continue;
         }
         if (t.condition == kDigital) {
@@ -452,20 +472,7 @@ int main(int argc, char **argv) {
         snprintf(line, sizeof line, "| %s | %.2f | %s %.1f | %s |\n", g.what, g.value, g.atMost ? "≤" : "≥", g.limit, ok ? "yes" : "**no**");
         md << line;
     }
-    md << "\n## Another synthesiser: Festival's held-out voices\n\n"
-       << festivalTest << " speakers of Festival's Czech and Finnish voices that training never heard, made from "
-          "recordings of real people, reading the words respelled in their own language (so with a foreign accent), "
-          "in the same kinds of room as above.\n\n"
-          "| Condition | Words | Correct | Substituted | Rejected | Missed | Negatives accepted |\n"
-          "|---|---|---|---|---|---|---|\n";
-    for (int k = 0; k < kConditions; k++) {
-        const Tally &t = festival[k];
-        md << "| " << kConditionName[k] << " | " << t.words << " | " << pct(t.correct, t.words) << " | "
-           << pct(t.substituted, t.words) << " | " << pct(t.rejected, t.words) << " | " << pct(t.missed, t.words)
-           << " | " << pct(t.oovAccepted, t.oov) << " |\n";
-    }
-    md << "\n| Voice (all four conditions) | Words | Correct | Substituted |\n|---|---|---|---|\n";
-    for (const auto &v : festivalVoice) md << room_row(v.first.substr(strlen(kFestivalPrefix)), v.second);
+    if (festivalTest > 0) festival_section(md, festivalTest, festival, festivalVoice);
     md << "\n";
     md << "## Confusion matrix\n\nAll four conditions together; rows are what was said, columns what the recogniser "
           "answered (\"elutasít\" = class 0, \"nincs\" = no word detected).\n\n![confusion matrix](" << o.pngLink << ")\n";
