@@ -68,6 +68,8 @@ struct Speaker {
     double duration;       // Praat duration factor, 1 = none
 };
 
+bool speaker_is_festival(const Speaker &s);  // its variant starts with kFestivalPrefix
+
 struct Utterance {
     int speaker;
     int cls;               // recogniser class 1..20, 0 for every negative
@@ -83,8 +85,6 @@ struct Corpus {
     std::vector<int16_t> audio;
     const int16_t *samples(const Utterance &u) const { return audio.data() + u.offset; }
 };
-
-bool speaker_is_festival(const Speaker &s);
 
 // Loads a corpus directory. Returns "" on success, else a message naming
 // the file and the fault.

@@ -373,6 +373,20 @@ void festival_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
     rmdir(tmp.c_str());
 }
 
+// A speaker's vocal-tract factor and, for `praatShare` of speakers, a Praat
+// pass: formant shift, new pitch median (seven times in ten) and, when
+// `duration`, a duration factor (Festival speakers get their tempo from
+// Festival itself).
+void draw_timbre(Rng &rng, double praatShare, bool duration, Speaker *s) {
+    s->vtl = rng.uniform(0.85, 1.15);
+    s->formant = 1.0; s->pitchMedian = 0; s->duration = 1.0;
+    if (rng.chance(praatShare)) {
+        s->formant = rng.uniform(0.82, 1.22);
+        s->pitchMedian = rng.chance(0.7) ? rng.uniform(85, 290) : 0;
+        if (duration) s->duration = rng.uniform(0.85, 1.2);
+    }
+}
+
 std::vector<std::string> dictionary_words(const std::string &path) {
     std::ifstream f(path);
     std::set<std::string> words;
@@ -443,13 +457,7 @@ int main(int argc, char **argv) {
             s.rate = (int)rng.uniform(105, 230);
             s.pitch = (int)rng.uniform(10, 90);
             s.range = (int)rng.uniform(15, 90);
-            s.vtl = rng.uniform(0.85, 1.15);
-            s.formant = 1.0; s.pitchMedian = 0; s.duration = 1.0;
-            if (rng.chance(o.praatShare)) {
-                s.formant = rng.uniform(0.82, 1.22);
-                s.pitchMedian = rng.chance(0.7) ? rng.uniform(85, 290) : 0;
-                s.duration = rng.uniform(0.85, 1.2);
-            }
+            draw_timbre(rng, o.praatShare, true, &s);
             c.speakers.push_back(s);
         }
     }
@@ -466,13 +474,7 @@ int main(int argc, char **argv) {
             s.variant = kFestivalPrefix + std::string(v.name);
             s.rate = (int)rng.uniform(80, 125);  // Festival's duration stretch, in percent
             s.pitch = 0; s.range = 0;
-            s.vtl = rng.uniform(0.85, 1.15);
-            s.formant = 1.0; s.pitchMedian = 0; s.duration = 1.0;
-            if (rng.chance(kFestivalPraatShare)) {
-                s.formant = rng.uniform(0.82, 1.22);
-                s.pitchMedian = rng.chance(0.7) ? rng.uniform(85, 290) : 0;
-                s.duration = 1.0;
-            }
+            draw_timbre(rng, kFestivalPraatShare, false, &s);
             c.speakers.push_back(s);
         }
     }

@@ -176,8 +176,13 @@ std::string room_row(const std::string &setting, const Tally &t) {
            pct(t.substituted, t.words) + " |\n";
 }
 
-// The confusion matrix as a picture: rows are what was said, columns what
-// the recogniser answered; cell shade by row share, counts printed.
+// The start of a condition's row: condition, words, correct, substituted,
+// rejected, missed (the caller adds its last cell and the line's end).
+std::string outcome_cells(const char *condition, const Tally &t) {
+    return std::string("| ") + condition + " | " + std::to_string(t.words) + " | " + pct(t.correct, t.words) + " | " +
+           pct(t.substituted, t.words) + " | " + pct(t.rejected, t.words) + " | " + pct(t.missed, t.words) + " | ";
+}
+
 // The held-out Festival voices, apart from the goals: per condition, then per voice.
 void festival_section(std::ostream &md, int speakers, const Tally (&byCondition)[kConditions],
                       const std::map<std::string, Tally> &byVoice) {
@@ -187,16 +192,15 @@ void festival_section(std::ostream &md, int speakers, const Tally (&byCondition)
           "in the same kinds of room as above.\n\n"
           "| Condition | Words | Correct | Substituted | Rejected | Missed | Negatives accepted |\n"
           "|---|---|---|---|---|---|---|\n";
-    for (int k = 0; k < kConditions; k++) {
-        const Tally &t = byCondition[k];
-        md << "| " << kConditionName[k] << " | " << t.words << " | " << pct(t.correct, t.words) << " | "
-           << pct(t.substituted, t.words) << " | " << pct(t.rejected, t.words) << " | " << pct(t.missed, t.words)
-           << " | " << pct(t.oovAccepted, t.oov) << " |\n";
-    }
+    for (int k = 0; k < kConditions; k++)
+        md << outcome_cells(kConditionName[k], byCondition[k]) << pct(byCondition[k].oovAccepted, byCondition[k].oov)
+           << " |\n";
     md << "\n| Voice (all four conditions) | Words | Correct | Substituted |\n|---|---|---|---|\n";
     for (const auto &v : byVoice) md << room_row(v.first.substr(strlen(kFestivalPrefix)), v.second);
 }
 
+// The confusion matrix as a picture: rows are what was said, columns what
+// the recogniser answered; cell shade by row share, counts printed.
 bool draw_confusion(const Options &o, int confusion[][kClasses + 1]) {
     const int cell = 34, left = 150, top = 120, rows = kClasses, cols = kClasses + 1;
     std::string mvg = o.work + "/confusion.mvg";
@@ -400,9 +404,7 @@ int main(int argc, char **argv) {
     Tally all;
     for (int k = 0; k < kAllConditions; k++) {
         const Tally &t = tally[k];
-        md << "| " << kConditionName[k] << " | " << t.words << " | " << pct(t.correct, t.words) << " | "
-           << pct(t.substituted, t.words) << " | " << pct(t.rejected, t.words) << " | " << pct(t.missed, t.words)
-           << " | " << goal[k] << " correct, ≤ 1 % substituted |\n";
+        md << outcome_cells(kConditionName[k], t) << goal[k] << " correct, ≤ 1 % substituted |\n";
         if (k == kDigital) continue;  // the totals below are the four goal conditions'
         all.words += t.words; all.substituted += t.substituted; all.oov += t.oov; all.oovAccepted += t.oovAccepted;
         all.sounds += t.sounds; all.soundsAccepted += t.soundsAccepted; all.inserted += t.inserted;
