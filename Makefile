@@ -20,7 +20,8 @@ TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev \
 # Packages that only make data (prompts, training corpus); never run by the game.
 DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev festival \
   festvox-czech-dita festvox-czech-krb festvox-czech-machac festvox-czech-ph \
-  festvox-suopuhe-lj festvox-suopuhe-mv
+  festvox-suopuhe-lj festvox-suopuhe-mv festvox-kallpc16k festvox-kdlpc16k festvox-us-slt-hts \
+  festvox-itapc16k festvox-italp16k festvox-ca-ona-hts
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -2,28 +2,71 @@
 #include "respell.h"
 
 #include <cstring>
+#include <sstream>
+#include <vector>
 
 namespace {
 
+constexpr int kReaders = 5;  // in the order of enum Reader
+
+// A Hungarian grapheme, then how each reader says it: Czech and Finnish
+// letters, English (Festival's radio phones), Italian and Catalan phones,
+// space-separated; "" is a sound the reader drops (Italian and Catalan h).
 struct Grapheme {
-    const char *hu, *cs, *fi;
+    const char *hu;
+    const char *say[kReaders];
 };
 
 // Longest graphemes first, so that a prefix never wins over its digraph.
 const Grapheme kGraphemes[] = {
-    {"dzs", "dž", "ts"},
-    {"cs", "č", "ts"},   {"dz", "dz", "ts"},  {"gy", "ď", "dj"},  {"ly", "j", "j"},
-    {"ny", "ň", "nj"},   {"sz", "s", "s"},    {"ty", "ť", "tj"},  {"zs", "ž", "s"},
-    {"a", "a", "a"},     {"á", "á", "aa"},    {"b", "b", "b"},    {"c", "c", "ts"},
-    {"d", "d", "d"},     {"e", "e", "e"},     {"é", "é", "ee"},   {"f", "f", "f"},
-    {"g", "g", "g"},     {"h", "h", "h"},     {"i", "i", "i"},    {"í", "í", "ii"},
-    {"j", "j", "j"},     {"k", "k", "k"},     {"l", "l", "l"},    {"m", "m", "m"},
-    {"n", "n", "n"},     {"o", "o", "o"},     {"ó", "ó", "oo"},   {"ö", "e", "ö"},
-    {"ő", "é", "öö"},    {"p", "p", "p"},     {"q", "kv", "kv"},  {"r", "r", "r"},
-    {"s", "š", "s"},     {"t", "t", "t"},     {"u", "u", "u"},    {"ú", "ú", "uu"},
-    {"ü", "i", "y"},     {"ű", "í", "yy"},    {"v", "v", "v"},    {"w", "v", "v"},
-    {"x", "ks", "ks"},   {"y", "i", "i"},     {"z", "z", "s"},
+    {"dzs", {"dž", "ts", "jh", "dZ", "d Z"}},
+    {"cs", {"č", "ts", "ch", "tS", "t S"}},
+    {"dz", {"dz", "ts", "d z", "dz", "d z"}},
+    {"gy", {"ď", "dj", "d y", "d j", "d j"}},
+    {"ly", {"j", "j", "y", "j", "j"}},
+    {"ny", {"ň", "nj", "n y", "J", "J"}},
+    {"sz", {"s", "s", "s", "s", "s"}},
+    {"ty", {"ť", "tj", "t y", "t j", "t j"}},
+    {"zs", {"ž", "s", "zh", "Z", "Z"}},
+    {"a", {"a", "a", "ao", "O", "O"}},
+    {"á", {"á", "aa", "aa", "a", "a"}},
+    {"b", {"b", "b", "b", "b", "b"}},
+    {"c", {"c", "ts", "t s", "ts", "t s"}},
+    {"d", {"d", "d", "d", "d", "d"}},
+    {"e", {"e", "e", "eh", "E", "E"}},
+    {"é", {"é", "ee", "ey", "e", "e"}},
+    {"f", {"f", "f", "f", "f", "f"}},
+    {"g", {"g", "g", "g", "g", "g"}},
+    {"h", {"h", "h", "hh", "", ""}},
+    {"i", {"i", "i", "iy", "i", "i"}},
+    {"í", {"í", "ii", "iy", "i", "i"}},
+    {"j", {"j", "j", "y", "j", "j"}},
+    {"k", {"k", "k", "k", "k", "k"}},
+    {"l", {"l", "l", "l", "l", "l"}},
+    {"m", {"m", "m", "m", "m", "m"}},
+    {"n", {"n", "n", "n", "n", "n"}},
+    {"o", {"o", "o", "ow", "o", "o"}},
+    {"ó", {"ó", "oo", "ow", "o", "o"}},
+    {"ö", {"e", "ö", "er", "e", "e"}},
+    {"ő", {"é", "öö", "er", "e", "e"}},
+    {"p", {"p", "p", "p", "p", "p"}},
+    {"q", {"kv", "kv", "k v", "k v", "k b"}},
+    {"r", {"r", "r", "r", "r", "r"}},
+    {"s", {"š", "s", "sh", "S", "S"}},
+    {"t", {"t", "t", "t", "t", "t"}},
+    {"u", {"u", "u", "uw", "u", "u"}},
+    {"ú", {"ú", "uu", "uw", "u", "u"}},
+    {"ü", {"i", "y", "uw", "i", "i"}},
+    {"ű", {"í", "yy", "uw", "i", "i"}},
+    {"v", {"v", "v", "v", "v", "b"}},
+    {"w", {"v", "v", "v", "v", "b"}},
+    {"x", {"ks", "ks", "k s", "k s", "k s"}},
+    {"y", {"i", "i", "iy", "i", "i"}},
+    {"z", {"z", "s", "z", "z", "z"}},
 };
+
+// The graphemes that make a syllable.
+const char *const kVowels[] = {"a", "á", "e", "é", "i", "í", "o", "ó", "ö", "ő", "u", "ú", "ü", "ű", "y"};
 
 // Upper-case letters of the Hungarian alphabet and their lower case.
 const char *const kUpper[][2] = {{"Á", "á"}, {"É", "é"}, {"Í", "í"}, {"Ó", "ó"}, {"Ö", "ö"},
@@ -53,26 +96,109 @@ const Grapheme *grapheme_at(const std::string &s, size_t i) {
     return nullptr;
 }
 
+// One sound of the word: a grapheme (null for a sign outside the table),
+// whether it is long ("ssz"), and the bytes it takes.
+struct Unit {
+    const Grapheme *g;
+    bool doubled;
+    size_t length;
+};
+
+// The unit that starts at s[i] of a lower-case word.
+Unit unit_at(const std::string &s, size_t i) {
+    // "ssz" is a long "sz": its first letter doubles the digraph after it.
+    const Grapheme *next = i + 1 < s.size() ? grapheme_at(s, i + 1) : nullptr;
+    if (next && strlen(next->hu) > 1 && s[i] == next->hu[0]) return {next, true, 1 + strlen(next->hu)};
+    const Grapheme *g = grapheme_at(s, i);
+    return {g, false, g ? strlen(g->hu) : 1};
+}
+
+bool is_vowel(const Grapheme *g) {
+    for (const char *v : kVowels)
+        if (strcmp(g->hu, v) == 0) return true;
+    return false;
+}
+
 // Bytes of the UTF-8 character that starts with `lead`.
 size_t utf8_length(char lead) {
     unsigned char c = (unsigned char)lead;
     return c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
 }
 
+std::vector<std::string> split_phones(const char *say) {
+    std::vector<std::string> out;
+    std::istringstream in(say);
+    for (std::string p; in >> p;) out.push_back(p);
+    return out;
+}
+
 }  // namespace
+
+bool reader_spells(Reader reader) { return reader == Reader::Czech || reader == Reader::Finnish; }
 
 std::string respell(const std::string &hungarian, Reader reader) {
     std::string s = lower(hungarian), out;
     for (size_t i = 0; i < s.size();) {
-        // "ssz" is a long "sz": its first letter doubles the digraph after it.
-        const Grapheme *next = i + 1 < s.size() ? grapheme_at(s, i + 1) : nullptr;
-        bool doubled = next && strlen(next->hu) > 1 && s[i] == next->hu[0];
-        const Grapheme *g = doubled ? next : grapheme_at(s, i);
-        if (!g) { out += s[i++]; continue; }
-        const char *say = reader == Reader::Czech ? g->cs : g->fi;
-        if (doubled) out.append(say, utf8_length(say[0]));  // "tj" -> "ttj", "č" -> "čč"
-        out += say;
-        i += (doubled ? 1 : 0) + strlen(g->hu);
+        Unit u = unit_at(s, i);
+        if (!u.g) {
+            out += s[i];
+        } else {
+            const char *say = u.g->say[(int)reader];
+            if (u.doubled) out.append(say, utf8_length(say[0]));  // "tj" -> "ttj", "č" -> "čč"
+            out += say;
+        }
+        i += u.length;
     }
     return out;
+}
+
+std::string festival_pronunciation(const std::string &hungarian_word, Reader reader) {
+    // The word's sounds with their phones; a long consonant says its first
+    // phone twice, the first closing one syllable and the rest opening the next.
+    struct Sound {
+        std::vector<std::string> phones;
+        bool vowel;
+    };
+    std::vector<Sound> sounds;
+    std::string s = lower(hungarian_word);
+    for (size_t i = 0; i < s.size();) {
+        Unit u = unit_at(s, i);
+        i += u.length;
+        if (!u.g) continue;
+        Sound snd{split_phones(u.g->say[(int)reader]), is_vowel(u.g)};
+        if (snd.phones.empty()) continue;
+        if (u.doubled) sounds.push_back({{snd.phones[0]}, false});
+        sounds.push_back(snd);
+    }
+    if (sounds.empty()) return "()";
+
+    // Syllables: each vowel is one; of the consonants between two vowels the
+    // last opens the next syllable, the others close the one before.
+    std::vector<size_t> starts;  // index of each syllable's first sound
+    size_t previousVowel = 0;
+    bool seenVowel = false;
+    for (size_t k = 0; k < sounds.size(); k++) {
+        if (!sounds[k].vowel) continue;
+        if (!seenVowel) starts.push_back(0);
+        else starts.push_back(k - previousVowel > 1 ? k - 1 : k);
+        previousVowel = k;
+        seenVowel = true;
+    }
+    if (starts.empty()) starts.push_back(0);
+    bool marksStress = reader == Reader::Italian || reader == Reader::Catalan;
+
+    std::string out = "(";
+    for (size_t n = 0; n < starts.size(); n++) {
+        size_t end = n + 1 < starts.size() ? starts[n + 1] : sounds.size();
+        out += "((";
+        for (size_t k = starts[n]; k < end; k++)
+            for (const std::string &p : sounds[k].phones) {
+                if (out.back() != '(') out += ' ';
+                out += p;
+                if (n == 0 && marksStress && sounds[k].vowel) out += '1';
+            }
+        out += n == 0 ? ") 1)" : ") 0)";
+        if (n + 1 < starts.size()) out += ' ';
+    }
+    return out + ")";
 }

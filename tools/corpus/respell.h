@@ -1,22 +1,40 @@
-// respell.h — Hungarian words as a Czech or Finnish reader would say them.
+// respell.h — Hungarian words as foreign readers would say them.
 //
 // The corpus's second synthesiser, Festival, has no Hungarian voice, but its
-// Czech and Finnish voices are made from recordings of real people. Written
-// in their own spelling, a Hungarian word comes out as that person would say
-// it with an accent: the sounds the language lacks become its nearest ones
-// (Czech has no ö or ü, Finnish no sh or zh), vowel length is kept (Czech
-// marks it with an accent, Finnish doubles the letter).
+// Czech, Finnish, English, Italian and Catalan voices are made from
+// recordings of real people. Given a Hungarian word in their own terms, they
+// say it as that person would with an accent: the sounds the language lacks
+// become its nearest ones (Czech has no ö or ü, Italian no h).
 //
-// Hungarian spelling is phonemic, so the respelling is a table of its
-// graphemes (longest first: "dzs" before "dz" before "d"); a doubled
-// digraph ("ssz", "ccs", "ggy") is the long consonant, whose respelling
-// starts with its first letter twice ("ttj", "čč"). Letters outside the table pass through; upper
-// case is read as lower case.
+// Two ways in. Czech and Finnish spelling is close to the sound, so their
+// voices read the word respelled: vowel length is kept (Czech marks it with
+// an accent, Finnish doubles the letter). English, Italian and Catalan
+// spelling is not, so their voices get the word as a lexicon entry in their
+// own phones, syllable by syllable, the first syllable stressed as in every
+// Hungarian word; vowel length is lost there.
+//
+// Hungarian spelling is phonemic, so both are one table of its graphemes
+// (longest first: "dzs" before "dz" before "d"); a doubled digraph ("ssz",
+// "ccs", "ggy") is the long consonant. Its respelling starts with its first
+// letter twice ("ttj", "čč"), its phones with their first phone twice.
+// Upper case is read as lower case; letters outside the table pass through a
+// respelling and are left out of a pronunciation.
 #pragma once
 
 #include <string>
 
-enum class Reader { Czech, Finnish };
+enum class Reader { Czech, Finnish, English, Italian, Catalan };
+
+// True for the readers whose voices read respell(); the others take
+// festival_pronunciation().
+bool reader_spells(Reader reader);
 
 // The word respelled for the reader, in UTF-8.
 std::string respell(const std::string &hungarian, Reader reader);
+
+// One word (no spaces) as the body of a Festival lexicon entry in the
+// reader's phones: syllables, the first stressed, e.g. "piros" for English
+// is "(((p iy) 1) ((r ow sh) 0))". Italian and Catalan also mark the
+// stressed vowel ("i1"), as their lexicons do. A word of no vowel is one
+// stressed syllable; a word of nothing pronounceable is "()".
+std::string festival_pronunciation(const std::string &hungarian_word, Reader reader);

@@ -11,10 +11,11 @@
 // breaths, knocks, noise bursts). The same seed writes the same corpus.
 //
 // A second synthesiser adds voices made from recordings of real people:
-// Festival's Czech and Finnish voices read the same words respelled in their
-// own language (respell.h), each as several speakers with their own tempo,
-// vocal-tract factor and Praat pass. Their accent is foreign, their timbre
-// human. One voice of each language is held out.
+// Festival's Czech, Finnish, English, Italian and Catalan voices say the same
+// words, respelled or written in their own phones (respell.h), each as
+// several speakers with their own tempo, vocal-tract factor and Praat pass.
+// Their accent is foreign, their timbre human. One Czech, one Finnish and one
+// English voice are held out.
 #include <espeak-ng/speak_lib.h>
 #include <iconv.h>
 #include <samplerate.h>
@@ -30,6 +31,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,7 +45,7 @@ constexpr double kPi = 3.141592653589793;
 constexpr int kHeldOutEvery = 5;      // every fifth voice variant is never trained on
 constexpr int kHeldOutPhase = 0;   // variants 0, 5, ... 100: 21 of 101
 constexpr int kMarginMs = 60;         // silence kept around a trimmed utterance
-// Festival has six base voices against espeak-ng's hundred variants: more of
+// Festival has twelve base voices against espeak-ng's hundred variants: more of
 // its speakers get a Praat pass (formants and pitch; the tempo is Festival's).
 constexpr double kFestivalPraatShare = 0.6;
 
@@ -59,7 +61,7 @@ struct Options {
     int fragments = 2;
     int noises = 3;
     double praatShare = 0.35;
-    int festivalTrain = 16;   // speakers per training Festival voice
+    int festivalTrain = 12;   // speakers per training Festival voice
     int festivalTest = 6;     // speakers per held-out Festival voice
 };
 
@@ -303,7 +305,7 @@ void praat_pass(const Options &o, const std::vector<Speaker> &spk, std::vector<P
 struct FestivalVoice {
     const char *name;     // Festival's voice, selected with (voice_NAME)
     Reader reader;
-    const char *charset;  // what the voice's text front end reads
+    const char *charset;  // what the voice's text front end reads (spelling readers)
     bool heldOut;
     const char *package;  // the Debian package that installs it
 };
@@ -315,6 +317,12 @@ const FestivalVoice kFestivalVoices[] = {
     {"hy_fi_mv_diphone", Reader::Finnish, "ISO-8859-1", false, "festvox-suopuhe-mv"},
     {"czech_ph", Reader::Czech, "ISO-8859-2", true, "festvox-czech-ph"},
     {"suo_fi_lj_diphone", Reader::Finnish, "ISO-8859-1", true, "festvox-suopuhe-lj"},
+    {"kal_diphone", Reader::English, nullptr, false, "festvox-kallpc16k"},
+    {"cmu_us_slt_arctic_hts", Reader::English, nullptr, false, "festvox-us-slt-hts"},
+    {"pc_diphone", Reader::Italian, nullptr, false, "festvox-itapc16k"},
+    {"lp_diphone", Reader::Italian, nullptr, false, "festvox-italp16k"},
+    {"upc_ca_ona_hts", Reader::Catalan, nullptr, false, "festvox-ca-ona-hts"},
+    {"ked_diphone", Reader::English, nullptr, true, "festvox-kdlpc16k"},
 };
 
 const FestivalVoice *festival_voice(const Speaker &s) {
@@ -338,29 +346,67 @@ std::string to_charset(const std::string &utf8, const char *charset) {
     return out;
 }
 
+// A letters-only name for the n-th word of a batch ("hwa", "hwb", ...), so
+// that no text front end reads it as a number or an abbreviation.
+std::string entry_name(size_t n) {
+    std::string name = "hw";
+    do { name += (char)('a' + n % 26); n /= 26; } while (n > 0);
+    return name;
+}
+
+// The Scheme utterance that says `text`: respelled text for a spelling
+// reader; otherwise the names of lexicon entries in the reader's phones,
+// each entry written to `script` first and counted in `entries`.
+std::string festival_utterance(const std::string &text, const FestivalVoice &v, std::ofstream &script,
+                               size_t *entries) {
+    if (reader_spells(v.reader)) {
+        std::string safe;
+        for (char ch : respell(text, v.reader)) if (ch != '"' && ch != '\\') safe += ch;
+        return "(Utterance Text \"" + to_charset(safe, v.charset) + "\")";
+    }
+    std::string words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) {
+        std::string name = entry_name((*entries)++);
+        script << "(lex.add.entry '(\"" << name << "\" nil " << festival_pronunciation(word, v.reader) << "))\n";
+        words += (words.empty() ? "" : " ") + name;
+    }
+    // English's text front end looks such names up in the lexicon (and
+    // crashes on a Words utterance of two words); Italian's and Catalan's
+    // spell out a token they cannot read, so they get Words.
+    if (v.reader == Reader::English) return "(Utterance Text \"" + words + "\")";
+    return "(Utterance Words (" + words + "))";
+}
+
 // Every text of one Festival speaker in one festival process (a Scheme
 // batch); out[k] is empty where an utterance failed. Audio comes back at
-// `rate` in 16-bit sample units, like espeak-ng's.
+// `rate` in 16-bit sample units, like espeak-ng's. Festival's Italian
+// diphone voices now and then crash on a short word at a fast tempo; the
+// batch then resumes in a new process after the utterance that crashed it.
 void festival_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
                     const std::vector<std::string> &texts, int rate, std::vector<std::vector<float>> *out) {
     std::string tmp = o.out + "/festival.tmp";
     mkdir(tmp.c_str(), 0755);
     std::string script = tmp + "/batch.scm";
-    {
-        std::ofstream f(script);
-        f << "(voice_" << v.name << ")\n(Parameter.set 'Duration_Stretch " << s.rate / 100.0 << ")\n";
-        for (size_t k = 0; k < texts.size(); k++) {
-            std::string t = respell(texts[k], v.reader), safe;
-            for (char ch : t) if (ch != '"' && ch != '\\') safe += ch;
-            f << "(utt.save.wave (utt.synth (Utterance Text \"" << to_charset(safe, v.charset) << "\")) \"" << tmp
-              << "/u" << k << ".wav\" 'riff)\n";
+    auto wav_of = [&](size_t k) { return tmp + "/u" + std::to_string(k) + ".wav"; };
+    for (size_t from = 0; from < texts.size();) {
+        {
+            std::ofstream f(script);
+            f << "(voice_" << v.name << ")\n(Parameter.set 'Duration_Stretch " << s.rate / 100.0 << ")\n";
+            size_t entries = 0;
+            for (size_t k = from; k < texts.size(); k++) {
+                std::string utterance = festival_utterance(texts[k], v, f, &entries);  // entries first
+                f << "(utt.save.wave (utt.synth " << utterance << ") \"" << wav_of(k) << "\" 'riff)\n";
+            }
         }
+        std::string cmd = "festival -b '" + script + "' >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) == 0) break;
+        while (from < texts.size() && access(wav_of(from).c_str(), F_OK) == 0) from++;
+        from++;  // the utterance it failed on
     }
-    std::string cmd = "festival -b '" + script + "' >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) fprintf(stderr, "tarkabab-corpus: festival failed for voice %s\n", v.name);
     out->assign(texts.size(), {});
     for (size_t k = 0; k < texts.size(); k++) {
-        std::string wav = tmp + "/u" + std::to_string(k) + ".wav";
+        std::string wav = wav_of(k);
         std::vector<float> x;
         int r = 0;
         if (read_wav(wav, &x, &r) && r > 0) {
@@ -407,7 +453,7 @@ void usage() {
           "  --test-speakers N     speakers per held-out voice variant (default 3)\n"
           "  --dict FILE           hunspell dictionary for negatives (default hu_HU.dic)\n"
           "  --praat-share X       share of speakers given a Praat PSOLA pass (default 0.35)\n"
-          "  --festival-train N    speakers per training Festival voice (default 16; 0: no Festival)\n"
+          "  --festival-train N    speakers per training Festival voice (default 12; 0: no Festival)\n"
           "  --festival-test N     speakers per held-out Festival voice (default 6)\n",
           stderr);
 }

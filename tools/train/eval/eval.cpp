@@ -187,9 +187,9 @@ std::string outcome_cells(const char *condition, const Tally &t) {
 void festival_section(std::ostream &md, int speakers, const Tally (&byCondition)[kConditions],
                       const std::map<std::string, Tally> &byVoice) {
     md << "\n## Another synthesiser: Festival's held-out voices\n\n"
-       << speakers << " speakers of Festival's Czech and Finnish voices that training never heard, made from "
-          "recordings of real people, reading the words respelled in their own language (so with a foreign accent), "
-          "in the same kinds of room as above.\n\n"
+       << speakers << " speakers of Festival's Czech, Finnish and English voices that training never heard, made "
+          "from recordings of real people, saying the words respelled or written in the phones of their own language "
+          "(so with a foreign accent), in the same kinds of room as above.\n\n"
           "| Condition | Words | Correct | Substituted | Rejected | Missed | Negatives accepted |\n"
           "|---|---|---|---|---|---|---|\n";
     for (int k = 0; k < kConditions; k++)
