@@ -180,6 +180,40 @@ TEST(PatternAugment, NewRoomsKeepTheWordsPeakAndStayPlausible) {
     EXPECT_EQ(copy, other) << "only word patterns are augmented";
 }
 
+// A formant at 1172 Hz (band 7 of the pattern) moves to the band of
+// 1172 x factor: up for a shorter vocal tract, down for a longer one, in
+// every frame alike; factor 1 changes nothing.
+TEST(PatternAugment, VocalTractMovesFormantsByTheFactor) {
+    std::vector<float> word(585);
+    for (int f = 0; f < 39; f++)
+        for (int b = 0; b < 15; b++) word[f * 15 + b] = 0.5f - std::abs(b - 7) * 6.0f / 70 - f * 0.2f / 70;
+    auto formant_band = [](const std::vector<float> &p, int frame) {
+        const auto row = p.begin() + frame * 15;
+        return (int)(std::max_element(row, row + 15) - row);
+    };
+    std::vector<float> same = word;
+    tract_pattern(same.data(), 1.0);
+    EXPECT_EQ(same, word);
+    const struct { double factor; int band; } cases[] = {
+        {1367.2 / 1171.9, 8}, {1562.5 / 1171.9, 9}, {976.6 / 1171.9, 6}, {820.3 / 1171.9, 5}};
+    for (const auto &c : cases) {
+        std::vector<float> p = word;
+        tract_pattern(p.data(), c.factor);
+        for (int f = 0; f < 39; f++) ASSERT_EQ(formant_band(p, f), c.band) << "factor " << c.factor << ", frame " << f;
+        EXPECT_NEAR(p[0 * 15 + c.band], word[0 * 15 + 7], 1e-5) << "the formant keeps its level";
+    }
+    // Beyond the pattern's edges the edge bands stand in for what they
+    // cannot see: below band 0 for a short tract, above band 14 for a long one.
+    std::vector<float> shorter = word, longer = word;
+    tract_pattern(shorter.data(), 2.0);
+    tract_pattern(longer.data(), 0.5);
+    for (int f = 0; f < 39; f++) {
+        EXPECT_FLOAT_EQ(shorter[f * 15], word[f * 15]);
+        EXPECT_FLOAT_EQ(longer[f * 15 + 14], word[f * 15 + 14]);
+        EXPECT_NEAR(longer[f * 15], word[f * 15 + 2], 1e-5) << "band 0 hears twice its frequency: band 2";
+    }
+}
+
 // A frame of zero samples, through the real front end, is what the gate
 // writes (before the word's level offset); frames above the gate are left
 // alone, frames under it become silent or quantisation noise as a whole.

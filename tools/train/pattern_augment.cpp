@@ -32,6 +32,10 @@ constexpr double kQuantisedSpread = 0.1;
 constexpr double kWordPeakMin = 0.0, kWordPeakMax = 0.35;
 constexpr double kWarpChance = 0.5;
 constexpr double kWarpFrames = 3.0;        // largest shift of the middle of the word
+// A longer or shorter vocal tract moves every formant by the same factor:
+// up to 12 % either way, as between two adult speakers of the same sex.
+constexpr double kTractChance = 0.5;
+constexpr double kTractFactor = 1.12;
 
 double octaves(int b) { return std::log2(kBandHz[b] / 1000.0); }
 
@@ -89,6 +93,26 @@ float loudest(const float *p) { return *std::max_element(p, p + kPatternFrames *
 
 }  // namespace
 
+void tract_pattern(float *p, double factor) {
+    int lo[kPatternBands];
+    double w[kPatternBands];
+    for (int b = 0; b < kPatternBands; b++) {
+        double f = kBandHz[b] / factor;
+        int k = 0;
+        while (k < kPatternBands - 2 && kBandHz[k + 1] < f) k++;
+        double t = std::log(f / kBandHz[k]) / std::log(kBandHz[k + 1] / kBandHz[k]);
+        lo[b] = k;
+        w[b] = std::max(0.0, std::min(1.0, t));
+    }
+    for (int i = 0; i < kPatternFrames; i++) {
+        float src[kPatternBands];
+        float *row = p + i * kPatternBands;
+        std::copy(row, row + kPatternBands, src);
+        for (int b = 0; b < kPatternBands; b++)
+            row[b] = (float)((1 - w[b]) * src[lo[b]] + w[b] * src[lo[b] + 1]);
+    }
+}
+
 int gate_pattern(float *p, double belowPeakDb, Rng &r) {
     const float top = loudest(p);
     const float threshold = top - (float)(belowPeakDb / kDbPerUnit);
@@ -113,6 +137,7 @@ void augment_pattern(float *p, int nIn, Rng &r) {
     if (nIn != kPatternFrames * kPatternBands) return;
     float before = loudest(p);
     if (r.chance(kWarpChance)) warp(p, r);
+    if (r.chance(kTractChance)) tract_pattern(p, std::exp(r.uniform(-std::log(kTractFactor), std::log(kTractFactor))));
     if (r.chance(kChannelChance)) colour(p, r);
     if (r.chance(kNoiseChance)) noise_floor(p, r);
     if (r.chance(kGateChance)) gate_pattern(p, r.uniform(kGateBelowPeakMin, kGateBelowPeakMax), r);

@@ -10,6 +10,9 @@
 //     spread that few FFT bins give;
 //   - a smooth warp of the time axis (a sound held a little longer or
 //     shorter than the rest of the word);
+//   - a longer or shorter vocal tract: every band takes the level found at
+//     its own frequency divided by a factor of up to 1.12 either way, so the
+//     formants move as between two adult speakers of the same sex;
 //   - a gate: frames more than 40..80 dB below the loudest band become
 //     (nearly) digital silence, as synthesised speech, a noise suppressor or
 //     a sound server without dither delivers them. The word pattern is not
@@ -33,6 +36,11 @@ constexpr float kSilentBand = -44.249f;
 
 // Fits the trainer's Augment signature; nIn must be 39 x 15.
 void augment_pattern(float *pattern, int nIn, Rng &rng);
+
+// The vocal tract alone: band b takes the level at its centre frequency
+// divided by `factor`, interpolated in log frequency between the centres of
+// its neighbours (the edge bands stand in for what lies beyond them).
+void tract_pattern(float *pattern, double factor);
 
 // The gate alone: frames whose loudest band lies more than belowPeakDb under
 // the pattern's loudest cell become silent (all bands at kSilentBand plus the
