@@ -62,7 +62,7 @@ struct Options {
     int noises = 3;
     double praatShare = 0.35;
     // Speakers per training Festival voice. Its voices are the only ones made
-    // from recordings of real people: 24 instead of 12 gained two to seven
+    // from recordings of real people: 24 instead of 12 gained one to seven
     // points on the held-out Festival voices for about one and a half on
     // espeak-ng's held-out speakers.
     int festivalTrain = 24;
