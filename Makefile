@@ -21,7 +21,7 @@ TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev \
 DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev festival \
   festvox-czech-dita festvox-czech-krb festvox-czech-machac festvox-czech-ph \
   festvox-suopuhe-lj festvox-suopuhe-mv festvox-kallpc16k festvox-kdlpc16k festvox-us-slt-hts \
-  festvox-itapc16k festvox-italp16k festvox-ca-ona-hts
+  festvox-itapc16k festvox-italp16k festvox-ca-ona-hts festvox-ru flite
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -79,14 +79,19 @@ bench: test-deps build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 	@if [ -x tools/bench-rtf.sh ]; then tools/bench-rtf.sh $(BUILD); fi
 
+# The data packages come first: configuring finds libespeak-ng-dev, without
+# which the corpus generator (and so the train target) is left out.
 # Regenerates the committed pictures (and, with espeak-ng, the prompts).
-resources: build data-deps
+resources: data-deps
+	$(MAKE) --no-print-directory build
 	cmake --build $(BUILD) --target resources-regenerate
 
-train: build data-deps
+train: data-deps
+	$(MAKE) --no-print-directory build
 	cmake --build $(BUILD) --target train
 
-eval: build data-deps
+eval: data-deps
+	$(MAKE) --no-print-directory build
 	cmake --build $(BUILD) --target eval
 
 # A prefix the user cannot write (the default /usr/local) installs with sudo.
