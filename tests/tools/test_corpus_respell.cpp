@@ -1,5 +1,6 @@
-// The Czech and Finnish respellings and the English, Italian and Catalan
-// pronunciations that let Festival's voices say Hungarian words.
+// The Czech, Finnish and Russian respellings and the English, Italian and
+// Catalan pronunciations that let Festival's and flite's voices say
+// Hungarian words.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -20,7 +21,7 @@ void expect_respelled(std::initializer_list<Said> cases) {
     for (const Said &c : cases) EXPECT_EQ(respell(c.hungarian, c.reader), c.respelled) << c.hungarian;
 }
 
-constexpr Reader kCs = Reader::Czech, kFi = Reader::Finnish;
+constexpr Reader kCs = Reader::Czech, kFi = Reader::Finnish, kRu = Reader::Russian;
 constexpr Reader kEn = Reader::English, kIt = Reader::Italian, kCa = Reader::Catalan;
 
 void expect_pronounced(std::initializer_list<Said> cases) {
@@ -58,6 +59,12 @@ TEST(Respell, DigraphsWinOverTheirFirstLetterAndDoubleWhenLong) {
                       {"asszony", kFi, "assonj"},   {"hattyú", kFi, "hattjuu"}});
 }
 
+TEST(Respell, RussianWritesCyrillicWithSoftSignsAndSoftenedVowels) {
+    expect_respelled({{"piros", kRu, "пирош"},    {"fehér", kRu, "фэхэр"},         {"zöld", kRu, "зёлд"},
+                      {"szürke", kRu, "сюркэ"},   {"új játék", kRu, "уй йатэк"},   {"narancs", kRu, "наранч"},
+                      {"asszony", kRu, "ассонь"}, {"hagyma", kRu, "хадьма"},       {"rózsaszín", kRu, "рожасин"}});
+}
+
 TEST(Respell, UpperCaseReadsAsLowerAndUnknownSignsPassThrough) {
     expect_respelled({{"Új Játék", kCs, "új játék"}, {"ŐSZ-9", kFi, "öös-9"}, {"", kCs, ""}});
 }
@@ -70,6 +77,9 @@ TEST(Respell, EveryVocabularyWordComesOutInTheReadersAlphabet) {
         std::string fi = respell(class_word(cls), Reader::Finnish);
         for (const char *bad : {"ö", "ő", "ü", "ű"}) EXPECT_EQ(cs.find(bad), std::string::npos) << cs;
         for (const char *bad : {"á", "é", "í", "ó", "ú", "ő", "ű"}) EXPECT_EQ(fi.find(bad), std::string::npos) << fi;
+        // Russian's text front end reads Cyrillic only: no Latin letter may be left.
+        std::string ru = respell(class_word(cls), Reader::Russian);
+        for (char ch : ru) EXPECT_TRUE((unsigned char)ch >= 0x80 || ch == ' ') << ru;
     }
 }
 
@@ -103,6 +113,16 @@ TEST(Pronounce, WordsWithoutVowelsOrLettersStillMakeAnEntry) {
     expect_pronounced({{"kft", kEn, "(((k f t) 1))"}, {"h", kIt, "()"}, {"", kEn, "()"}, {"9-es", kEn, "(((eh sh) 1))"}});
 }
 
+TEST(Pronounce, FliteMarksEveryVowelWithItsSyllablesStress) {
+    const struct {
+        const char *hungarian, *phones;
+    } cases[] = {{"piros", "p iy1 r ow0 sh"},         {"kilépés", "k iy1 l ey0 p ey0 sh"},
+                 {"rendben", "r eh1 n d b eh0 n"},    {"zöld", "z er1 l d"},
+                 {"asszony", "ao1 s s ow0 n y"},      {"kft", "k f t"},
+                 {"", ""}};
+    for (const auto &c : cases) EXPECT_EQ(flite_pronunciation(c.hungarian), c.phones) << c.hungarian;
+}
+
 TEST(Pronounce, EveryVocabularyWordUsesOnlyTheVoicesPhones) {
     // The phone sets of Festival's English (radio), Italian and Catalan
     // voices; a phone outside them stops the voice or is skipped.
@@ -131,4 +151,5 @@ TEST(Pronounce, EveryVocabularyWordUsesOnlyTheVoicesPhones) {
     }
     EXPECT_TRUE(reader_spells(kCs));
     EXPECT_TRUE(reader_spells(kFi));
+    EXPECT_TRUE(reader_spells(kRu));
 }

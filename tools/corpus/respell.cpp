@@ -7,11 +7,14 @@
 
 namespace {
 
-constexpr int kReaders = 5;  // in the order of enum Reader
+constexpr int kReaders = 6;  // in the order of enum Reader
 
 // A Hungarian grapheme, then how each reader says it: Czech and Finnish
 // letters, English (Festival's radio phones), Italian and Catalan phones,
-// space-separated; "" is a sound the reader drops (Italian and Catalan h).
+// space-separated, and Russian letters; "" is a sound the reader drops
+// (Italian and Catalan h). Russian loses the vowel length, writes "э" (its e
+// after a hard consonant) for e and é, and "ё" and "ю" (a softened
+// consonant, then o or u) for ö and ü.
 struct Grapheme {
     const char *hu;
     const char *say[kReaders];
@@ -19,50 +22,50 @@ struct Grapheme {
 
 // Longest graphemes first, so that a prefix never wins over its digraph.
 const Grapheme kGraphemes[] = {
-    {"dzs", {"dž", "ts", "jh", "dZ", "d Z"}},
-    {"cs", {"č", "ts", "ch", "tS", "t S"}},
-    {"dz", {"dz", "ts", "d z", "dz", "d z"}},
-    {"gy", {"ď", "dj", "d y", "d j", "d j"}},
-    {"ly", {"j", "j", "y", "j", "j"}},
-    {"ny", {"ň", "nj", "n y", "J", "J"}},
-    {"sz", {"s", "s", "s", "s", "s"}},
-    {"ty", {"ť", "tj", "t y", "t j", "t j"}},
-    {"zs", {"ž", "s", "zh", "Z", "Z"}},
-    {"a", {"a", "a", "ao", "O", "O"}},
-    {"á", {"á", "aa", "aa", "a", "a"}},
-    {"b", {"b", "b", "b", "b", "b"}},
-    {"c", {"c", "ts", "t s", "ts", "t s"}},
-    {"d", {"d", "d", "d", "d", "d"}},
-    {"e", {"e", "e", "eh", "E", "E"}},
-    {"é", {"é", "ee", "ey", "e", "e"}},
-    {"f", {"f", "f", "f", "f", "f"}},
-    {"g", {"g", "g", "g", "g", "g"}},
-    {"h", {"h", "h", "hh", "", ""}},
-    {"i", {"i", "i", "iy", "i", "i"}},
-    {"í", {"í", "ii", "iy", "i", "i"}},
-    {"j", {"j", "j", "y", "j", "j"}},
-    {"k", {"k", "k", "k", "k", "k"}},
-    {"l", {"l", "l", "l", "l", "l"}},
-    {"m", {"m", "m", "m", "m", "m"}},
-    {"n", {"n", "n", "n", "n", "n"}},
-    {"o", {"o", "o", "ow", "o", "o"}},
-    {"ó", {"ó", "oo", "ow", "o", "o"}},
-    {"ö", {"e", "ö", "er", "e", "e"}},
-    {"ő", {"é", "öö", "er", "e", "e"}},
-    {"p", {"p", "p", "p", "p", "p"}},
-    {"q", {"kv", "kv", "k v", "k v", "k b"}},
-    {"r", {"r", "r", "r", "r", "r"}},
-    {"s", {"š", "s", "sh", "S", "S"}},
-    {"t", {"t", "t", "t", "t", "t"}},
-    {"u", {"u", "u", "uw", "u", "u"}},
-    {"ú", {"ú", "uu", "uw", "u", "u"}},
-    {"ü", {"i", "y", "uw", "i", "i"}},
-    {"ű", {"í", "yy", "uw", "i", "i"}},
-    {"v", {"v", "v", "v", "v", "b"}},
-    {"w", {"v", "v", "v", "v", "b"}},
-    {"x", {"ks", "ks", "k s", "k s", "k s"}},
-    {"y", {"i", "i", "iy", "i", "i"}},
-    {"z", {"z", "s", "z", "z", "z"}},
+    {"dzs", {"dž", "ts", "jh", "dZ", "d Z", "дж"}},
+    {"cs", {"č", "ts", "ch", "tS", "t S", "ч"}},
+    {"dz", {"dz", "ts", "d z", "dz", "d z", "дз"}},
+    {"gy", {"ď", "dj", "d y", "d j", "d j", "дь"}},
+    {"ly", {"j", "j", "y", "j", "j", "й"}},
+    {"ny", {"ň", "nj", "n y", "J", "J", "нь"}},
+    {"sz", {"s", "s", "s", "s", "s", "с"}},
+    {"ty", {"ť", "tj", "t y", "t j", "t j", "ть"}},
+    {"zs", {"ž", "s", "zh", "Z", "Z", "ж"}},
+    {"a", {"a", "a", "ao", "O", "O", "а"}},
+    {"á", {"á", "aa", "aa", "a", "a", "а"}},
+    {"b", {"b", "b", "b", "b", "b", "б"}},
+    {"c", {"c", "ts", "t s", "ts", "t s", "ц"}},
+    {"d", {"d", "d", "d", "d", "d", "д"}},
+    {"e", {"e", "e", "eh", "E", "E", "э"}},
+    {"é", {"é", "ee", "ey", "e", "e", "э"}},
+    {"f", {"f", "f", "f", "f", "f", "ф"}},
+    {"g", {"g", "g", "g", "g", "g", "г"}},
+    {"h", {"h", "h", "hh", "", "", "х"}},
+    {"i", {"i", "i", "iy", "i", "i", "и"}},
+    {"í", {"í", "ii", "iy", "i", "i", "и"}},
+    {"j", {"j", "j", "y", "j", "j", "й"}},
+    {"k", {"k", "k", "k", "k", "k", "к"}},
+    {"l", {"l", "l", "l", "l", "l", "л"}},
+    {"m", {"m", "m", "m", "m", "m", "м"}},
+    {"n", {"n", "n", "n", "n", "n", "н"}},
+    {"o", {"o", "o", "ow", "o", "o", "о"}},
+    {"ó", {"ó", "oo", "ow", "o", "o", "о"}},
+    {"ö", {"e", "ö", "er", "e", "e", "ё"}},
+    {"ő", {"é", "öö", "er", "e", "e", "ё"}},
+    {"p", {"p", "p", "p", "p", "p", "п"}},
+    {"q", {"kv", "kv", "k v", "k v", "k b", "кв"}},
+    {"r", {"r", "r", "r", "r", "r", "р"}},
+    {"s", {"š", "s", "sh", "S", "S", "ш"}},
+    {"t", {"t", "t", "t", "t", "t", "т"}},
+    {"u", {"u", "u", "uw", "u", "u", "у"}},
+    {"ú", {"ú", "uu", "uw", "u", "u", "у"}},
+    {"ü", {"i", "y", "uw", "i", "i", "ю"}},
+    {"ű", {"í", "yy", "uw", "i", "i", "ю"}},
+    {"v", {"v", "v", "v", "v", "b", "в"}},
+    {"w", {"v", "v", "v", "v", "b", "в"}},
+    {"x", {"ks", "ks", "k s", "k s", "k s", "кс"}},
+    {"y", {"i", "i", "iy", "i", "i", "и"}},
+    {"z", {"z", "s", "z", "z", "z", "з"}},
 };
 
 // The graphemes that make a syllable.
@@ -134,7 +137,9 @@ std::vector<std::string> split_phones(const char *say) {
 
 }  // namespace
 
-bool reader_spells(Reader reader) { return reader == Reader::Czech || reader == Reader::Finnish; }
+bool reader_spells(Reader reader) {
+    return reader == Reader::Czech || reader == Reader::Finnish || reader == Reader::Russian;
+}
 
 std::string respell(const std::string &hungarian, Reader reader) {
     std::string s = lower(hungarian), out;
@@ -201,4 +206,24 @@ std::string festival_pronunciation(const std::string &hungarian_word, Reader rea
         if (n + 1 < starts.size()) out += ' ';
     }
     return out + ")";
+}
+
+std::string flite_pronunciation(const std::string &hungarian_word) {
+    // Read back the Festival entry: phones, then each syllable's stress digit.
+    static const char *const kEnglishVowels[] = {"aa", "ae", "ah", "ao", "aw", "ax", "ay", "eh",
+                                                 "er", "ey", "ih", "iy", "ow", "oy", "uh", "uw"};
+    std::string entry = festival_pronunciation(hungarian_word, Reader::English), out;
+    for (char &ch : entry) if (ch == '(' || ch == ')') ch = ' ';
+    std::vector<std::string> syllable;
+    std::istringstream in(entry);
+    for (std::string token; in >> token;) {
+        if (token != "0" && token != "1") { syllable.push_back(token); continue; }
+        for (const std::string &p : syllable) {
+            bool vowel = false;
+            for (const char *v : kEnglishVowels) vowel = vowel || p == v;
+            out += (out.empty() ? "" : " ") + p + (vowel ? token : "");
+        }
+        syllable.clear();
+    }
+    return out;
 }

@@ -1,14 +1,16 @@
 // respell.h — Hungarian words as foreign readers would say them.
 //
 // The corpus's second synthesiser, Festival, has no Hungarian voice, but its
-// Czech, Finnish, English, Italian and Catalan voices are made from
-// recordings of real people. Given a Hungarian word in their own terms, they
+// Czech, Finnish, English, Italian, Catalan and Russian voices (and the
+// English ones of flite, its small runtime) are made from recordings of
+// real people. Given a Hungarian word in their own terms, they
 // say it as that person would with an accent: the sounds the language lacks
 // become its nearest ones (Czech has no ö or ü, Italian no h).
 //
-// Two ways in. Czech and Finnish spelling is close to the sound, so their
-// voices read the word respelled: vowel length is kept (Czech marks it with
-// an accent, Finnish doubles the letter). English, Italian and Catalan
+// Two ways in. Czech, Finnish and Russian spelling is close to the sound, so
+// their voices read the word respelled: Czech and Finnish keep the vowel
+// length (Czech marks it with an accent, Finnish doubles the letter),
+// Russian, written in Cyrillic, loses it. English, Italian and Catalan
 // spelling is not, so their voices get the word as a lexicon entry in their
 // own phones, syllable by syllable, the first syllable stressed as in every
 // Hungarian word; vowel length is lost there.
@@ -23,7 +25,7 @@
 
 #include <string>
 
-enum class Reader { Czech, Finnish, English, Italian, Catalan };
+enum class Reader { Czech, Finnish, English, Italian, Catalan, Russian };
 
 // True for the readers whose voices read respell(); the others take
 // festival_pronunciation().
@@ -38,3 +40,8 @@ std::string respell(const std::string &hungarian, Reader reader);
 // stressed vowel ("i1"), as their lexicons do. A word of no vowel is one
 // stressed syllable; a word of nothing pronounceable is "()".
 std::string festival_pronunciation(const std::string &hungarian_word, Reader reader);
+
+// The same pronunciation for a flite lexicon addendum: the English reader's
+// phones in a row, each vowel marked with its syllable's stress, e.g.
+// "piros" is "p iy1 r ow0 sh".
+std::string flite_pronunciation(const std::string &hungarian_word);

@@ -11,11 +11,12 @@
 // breaths, knocks, noise bursts). The same seed writes the same corpus.
 //
 // A second synthesiser adds voices made from recordings of real people:
-// Festival's Czech, Finnish, English, Italian and Catalan voices say the same
-// words, respelled or written in their own phones (respell.h), each as
-// several speakers with their own tempo, vocal-tract factor and Praat pass.
-// Their accent is foreign, their timbre human. One Czech, one Finnish and one
-// English voice are held out.
+// Festival's Czech, Finnish, English, Italian, Catalan and Russian voices,
+// and two more English speakers through flite (Festival's small runtime),
+// say the same words, respelled or written in their own phones (respell.h),
+// each as several speakers with their own tempo, vocal-tract factor and
+// Praat pass. Their accent is foreign, their timbre human. One Czech, one
+// Finnish and one English voice are held out.
 #include <espeak-ng/speak_lib.h>
 #include <iconv.h>
 #include <samplerate.h>
@@ -306,8 +307,11 @@ void praat_pass(const Options &o, const std::vector<Speaker> &spk, std::vector<P
 
 // ---- Festival ---------------------------------------------------------------
 
+enum class Engine { Festival, Flite };
+
 struct FestivalVoice {
-    const char *name;     // Festival's voice, selected with (voice_NAME)
+    Engine engine;
+    const char *name;     // Festival's (voice_NAME), or flite's -voice NAME
     Reader reader;
     const char *charset;  // what the voice's text front end reads (spelling readers)
     bool heldOut;
@@ -315,23 +319,31 @@ struct FestivalVoice {
 };
 
 const FestivalVoice kFestivalVoices[] = {
-    {"czech_dita", Reader::Czech, "ISO-8859-2", false, "festvox-czech-dita"},
-    {"czech_krb", Reader::Czech, "ISO-8859-2", false, "festvox-czech-krb"},
-    {"czech_machac", Reader::Czech, "ISO-8859-2", false, "festvox-czech-machac"},
-    {"hy_fi_mv_diphone", Reader::Finnish, "ISO-8859-1", false, "festvox-suopuhe-mv"},
-    {"czech_ph", Reader::Czech, "ISO-8859-2", true, "festvox-czech-ph"},
-    {"suo_fi_lj_diphone", Reader::Finnish, "ISO-8859-1", true, "festvox-suopuhe-lj"},
-    {"kal_diphone", Reader::English, nullptr, false, "festvox-kallpc16k"},
-    {"cmu_us_slt_arctic_hts", Reader::English, nullptr, false, "festvox-us-slt-hts"},
-    {"pc_diphone", Reader::Italian, nullptr, false, "festvox-itapc16k"},
-    {"lp_diphone", Reader::Italian, nullptr, false, "festvox-italp16k"},
-    {"upc_ca_ona_hts", Reader::Catalan, nullptr, false, "festvox-ca-ona-hts"},
-    {"ked_diphone", Reader::English, nullptr, true, "festvox-kdlpc16k"},
+    {Engine::Festival, "czech_dita", Reader::Czech, "ISO-8859-2", false, "festvox-czech-dita"},
+    {Engine::Festival, "czech_krb", Reader::Czech, "ISO-8859-2", false, "festvox-czech-krb"},
+    {Engine::Festival, "czech_machac", Reader::Czech, "ISO-8859-2", false, "festvox-czech-machac"},
+    {Engine::Festival, "hy_fi_mv_diphone", Reader::Finnish, "ISO-8859-1", false, "festvox-suopuhe-mv"},
+    {Engine::Festival, "czech_ph", Reader::Czech, "ISO-8859-2", true, "festvox-czech-ph"},
+    {Engine::Festival, "suo_fi_lj_diphone", Reader::Finnish, "ISO-8859-1", true, "festvox-suopuhe-lj"},
+    {Engine::Festival, "kal_diphone", Reader::English, nullptr, false, "festvox-kallpc16k"},
+    {Engine::Festival, "cmu_us_slt_arctic_hts", Reader::English, nullptr, false, "festvox-us-slt-hts"},
+    {Engine::Festival, "pc_diphone", Reader::Italian, nullptr, false, "festvox-itapc16k"},
+    {Engine::Festival, "lp_diphone", Reader::Italian, nullptr, false, "festvox-italp16k"},
+    {Engine::Festival, "upc_ca_ona_hts", Reader::Catalan, nullptr, false, "festvox-ca-ona-hts"},
+    {Engine::Festival, "ked_diphone", Reader::English, nullptr, true, "festvox-kdlpc16k"},
+    {Engine::Festival, "msu_ru_nsh_clunits", Reader::Russian, "UTF-8", false, "festvox-ru"},
+    {Engine::Flite, "awb", Reader::English, nullptr, false, "flite"},
+    {Engine::Flite, "rms", Reader::English, nullptr, false, "flite"},
 };
+
+// The speakers' variant name: "festival:czech_ph", "festival:flite-awb".
+std::string voice_variant(const FestivalVoice &v) {
+    return kFestivalPrefix + std::string(v.engine == Engine::Flite ? "flite-" : "") + v.name;
+}
 
 const FestivalVoice *festival_voice(const Speaker &s) {
     for (const FestivalVoice &v : kFestivalVoices)
-        if (s.variant == kFestivalPrefix + std::string(v.name)) return &v;
+        if (s.variant == voice_variant(v)) return &v;
     return nullptr;
 }
 
@@ -382,6 +394,19 @@ std::string festival_utterance(const std::string &text, const FestivalVoice &v, 
     return "(Utterance Words (" + words + "))";
 }
 
+// Reads a synthesiser's file back at `rate` in 16-bit sample units, then
+// removes it; empty when there is none.
+std::vector<float> take_wav(const std::string &wav, int rate) {
+    std::vector<float> x, out;
+    int r = 0;
+    if (read_wav(wav, &x, &r) && r > 0) {
+        out = resample(x, (double)rate / r);
+        for (float &val : out) val *= 32768.0f;
+    }
+    remove(wav.c_str());
+    return out;
+}
+
 // Every text of one Festival speaker in one festival process (a Scheme
 // batch); out[k] is empty where an utterance failed. Audio comes back at
 // `rate` in 16-bit sample units, like espeak-ng's. Festival's Italian
@@ -413,17 +438,42 @@ void festival_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
         from++;  // the utterance it failed on
     }
     out->assign(texts.size(), {});
-    for (size_t k = 0; k < texts.size(); k++) {
-        std::string wav = wav_of(k);
-        std::vector<float> x;
-        int r = 0;
-        if (read_wav(wav, &x, &r) && r > 0) {
-            (*out)[k] = resample(x, (double)rate / r);
-            for (float &val : (*out)[k]) val *= 32768.0f;
-        }
-        remove(wav.c_str());
-    }
+    for (size_t k = 0; k < texts.size(); k++) (*out)[k] = take_wav(wav_of(k), rate);
     remove(script.c_str());
+    rmdir(tmp.c_str());
+}
+
+// Every text of one speaker of a flite voice, one flite process each (about
+// 40 ms): the words are lexicon addenda in the English reader's phones,
+// the tempo flite's duration stretch. out[k] is empty where one failed.
+void flite_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
+                 const std::vector<std::string> &texts, int rate, std::vector<std::vector<float>> *out) {
+    std::string tmp = o.out + "/flite.tmp";
+    mkdir(tmp.c_str(), 0755);
+    std::string lex = tmp + "/words.lex", wav = tmp + "/u.wav";
+    out->assign(texts.size(), {});
+    char stretch[32];
+    snprintf(stretch, sizeof stretch, "%.2f", s.rate / 100.0);
+    for (size_t k = 0; k < texts.size(); k++) {
+        std::string words;
+        {
+            std::ofstream f(lex);
+            size_t entries = 0;
+            std::istringstream in(texts[k]);
+            for (std::string word; in >> word;) {
+                std::string name = entry_name(entries++), phones = flite_pronunciation(word);
+                if (phones.empty()) continue;
+                f << name << " : " << phones << "\n";
+                words += (words.empty() ? "" : " ") + name;
+            }
+        }
+        if (words.empty()) continue;
+        std::string cmd = "flite -voice " + std::string(v.name) + " -add_lex '" + lex + "' --setf duration_stretch=" +
+                          stretch + " -t '" + words + "' -o '" + wav + "' >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) == 0) (*out)[k] = take_wav(wav, rate);
+        else remove(wav.c_str());
+    }
+    remove(lex.c_str());
     rmdir(tmp.c_str());
 }
 
@@ -519,13 +569,17 @@ int main(int argc, char **argv) {
         fputs("tarkabab-corpus: festival is missing (apt-get install festival), or use --festival-train 0\n", stderr);
         return 1;
     }
+    if (o.festivalTrain > 0 && std::system("flite -lv >/dev/null 2>&1") != 0) {
+        fputs("tarkabab-corpus: flite is missing (apt-get install flite), or use --festival-train 0\n", stderr);
+        return 1;
+    }
     for (const FestivalVoice &v : kFestivalVoices) {
         int count = o.festivalTrain == 0 ? 0 : v.heldOut ? o.festivalTest : o.festivalTrain;
         for (int k = 0; k < count; k++) {
             Speaker s;
             s.id = (int)c.speakers.size();
             s.split = v.heldOut ? kSplitTest : kSplitTrain;
-            s.variant = kFestivalPrefix + std::string(v.name);
+            s.variant = voice_variant(v);
             s.rate = (int)rng.uniform(80, 125);  // Festival's duration stretch, in percent
             s.pitch = 0; s.range = 0;
             draw_timbre(rng, kFestivalPraatShare, false, &s);
@@ -546,10 +600,11 @@ int main(int argc, char **argv) {
         if (fv) {
             std::vector<std::string> texts;
             for (auto &w : say) texts.push_back(w.second);
-            festival_speak(o, s, *fv, texts, rate, &audio);
+            if (fv->engine == Engine::Flite) flite_speak(o, s, *fv, texts, rate, &audio);
+            else festival_speak(o, s, *fv, texts, rate, &audio);
             if (std::all_of(audio.begin(), audio.end(), [](const std::vector<float> &a) { return a.empty(); })) {
-                fprintf(stderr, "tarkabab-corpus: Festival's voice %s said nothing (apt-get install %s)\n", fv->name,
-                        fv->package);
+                fprintf(stderr, "tarkabab-corpus: %s's voice %s said nothing (apt-get install %s)\n",
+                        fv->engine == Engine::Flite ? "flite" : "Festival", fv->name, fv->package);
                 return 1;
             }
         }
