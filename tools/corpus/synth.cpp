@@ -363,9 +363,11 @@ std::string to_charset(const std::string &utf8, const char *charset) {
 }
 
 // A letters-only name for the n-th word of a batch ("hwa", "hwb", ...), so
-// that no text front end reads it as a number or an abbreviation.
-std::string entry_name(size_t n) {
-    std::string name = "hw";
+// that no text front end reads it as a number. flite spells out a token
+// without a vowel ("hwb" is "H W B") before it looks in its addenda, so its
+// names start with "ho" ("hoa", "hob", ...).
+std::string entry_name(size_t n, const char *start = "hw") {
+    std::string name = start;
     do { name += (char)('a' + n % 26); n /= 26; } while (n > 0);
     return name;
 }
@@ -461,7 +463,7 @@ void flite_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
             size_t entries = 0;
             std::istringstream in(texts[k]);
             for (std::string word; in >> word;) {
-                std::string name = entry_name(entries++), phones = flite_pronunciation(word);
+                std::string name = entry_name(entries++, "ho"), phones = flite_pronunciation(word);
                 if (phones.empty()) continue;
                 f << name << " : " << phones << "\n";
                 words += (words.empty() ? "" : " ") + name;
