@@ -414,9 +414,8 @@ std::vector<float> take_wav(const std::string &wav, int rate) {
 // `rate` in 16-bit sample units, like espeak-ng's. Festival's Italian
 // diphone voices now and then crash on a short word at a fast tempo; the
 // batch then resumes in a new process after the utterance that crashed it.
-void festival_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
+void festival_speak(const std::string &tmp, const Speaker &s, const FestivalVoice &v,
                     const std::vector<std::string> &texts, int rate, std::vector<std::vector<float>> *out) {
-    std::string tmp = o.out + "/festival.tmp";
     mkdir(tmp.c_str(), 0755);
     std::string script = tmp + "/batch.scm";
     auto wav_of = [&](size_t k) { return tmp + "/u" + std::to_string(k) + ".wav"; };
@@ -448,9 +447,8 @@ void festival_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
 // Every text of one speaker of a flite voice, one flite process each (about
 // 40 ms): the words are lexicon addenda in the English reader's phones,
 // the tempo flite's duration stretch. out[k] is empty where one failed.
-void flite_speak(const Options &o, const Speaker &s, const FestivalVoice &v,
+void flite_speak(const std::string &tmp, const Speaker &s, const FestivalVoice &v,
                  const std::vector<std::string> &texts, int rate, std::vector<std::vector<float>> *out) {
-    std::string tmp = o.out + "/flite.tmp";
     mkdir(tmp.c_str(), 0755);
     std::string lex = tmp + "/words.lex", wav = tmp + "/u.wav";
     out->assign(texts.size(), {});
@@ -589,48 +587,86 @@ int main(int argc, char **argv) {
         }
     }
 
-    std::vector<Pending> pend;
-    int failed = 0;
+    // What every speaker says: the vocabulary, then its own draw of negatives.
+    std::vector<std::vector<std::pair<int, std::string>>> says(c.speakers.size());  // class, text
     for (const Speaker &s : c.speakers) {
         Rng r(seed_mix(o.seed, 2, s.id));
-        std::vector<std::pair<int, std::string>> say;  // class, text
+        auto &say = says[s.id];
         for (int cls = 1; cls <= kVocabularyClasses; cls++) say.push_back({cls, class_word(cls)});
         for (int k = 0; k < o.nearWords; k++) say.push_back({-kKindOov, kNearWords[r.below(kNearWordCount)]});
         for (int k = 0; k < o.dictWords; k++) say.push_back({-kKindOov, dict[r.below((int)dict.size())]});
-        const FestivalVoice *fv = festival_voice(s);
-        std::vector<std::vector<float>> audio;
-        if (fv) {
+    }
+    // Festival and flite run as programs of their own: two threads drive them
+    // (alternate speakers, a work folder each) while this one speaks with
+    // espeak-ng, whose library keeps global state. Each speaker's audio has
+    // its own slot, so the corpus is the same however they interleave.
+    std::vector<std::vector<std::vector<float>>> audio(c.speakers.size());
+    std::vector<int> recordedSpeakers;
+    for (const Speaker &s : c.speakers) if (festival_voice(s)) recordedSpeakers.push_back(s.id);
+    constexpr int kRecordedWorkers = 2;
+    const FestivalVoice *silentVoice[kRecordedWorkers] = {};
+    auto drive = [&](int worker) {
+        std::string tmp = o.out + "/voices" + std::to_string(worker) + ".tmp";
+        for (size_t i = worker; i < recordedSpeakers.size(); i += kRecordedWorkers) {
+            const Speaker &s = c.speakers[recordedSpeakers[i]];
+            const FestivalVoice *fv = festival_voice(s);
             std::vector<std::string> texts;
-            for (auto &w : say) texts.push_back(w.second);
-            if (fv->engine == Engine::Flite) flite_speak(o, s, *fv, texts, rate, &audio);
-            else festival_speak(o, s, *fv, texts, rate, &audio);
-            if (std::all_of(audio.begin(), audio.end(), [](const std::vector<float> &a) { return a.empty(); })) {
-                fprintf(stderr, "tarkabab-corpus: %s's voice %s said nothing (apt-get install %s)\n",
-                        fv->engine == Engine::Flite ? "flite" : "Festival", fv->name, fv->package);
-                return 1;
+            for (auto &w : says[s.id]) texts.push_back(w.second);
+            if (fv->engine == Engine::Flite) flite_speak(tmp, s, *fv, texts, rate, &audio[s.id]);
+            else festival_speak(tmp, s, *fv, texts, rate, &audio[s.id]);
+            auto &a = audio[s.id];
+            if (std::all_of(a.begin(), a.end(), [](const std::vector<float> &x) { return x.empty(); })) {
+                silentVoice[worker] = fv;
+                return;
             }
         }
-        for (size_t k = 0; k < say.size(); k++) {
-            const auto &w = say[k];
-            Pending p{s.id, std::max(0, w.first), w.first > 0 ? kKindWord : kKindOov, w.second, {}, 1};
-            if (fv) p.audio = std::move(audio[k]);
-            bool ok = fv ? !p.audio.empty() : speak(s, w.second, &p.audio);
-            if (ok) pend.push_back(std::move(p));
-            else failed++;
+    };
+    std::thread recorded[kRecordedWorkers];
+    for (int j = 0; j < kRecordedWorkers; j++) recorded[j] = std::thread(drive, j);
+    for (const Speaker &s : c.speakers) {
+        if (festival_voice(s)) continue;
+        for (auto &w : says[s.id]) {
+            audio[s.id].emplace_back();
+            if (!speak(s, w.second, &audio[s.id].back())) audio[s.id].back().clear();
         }
     }
+    for (std::thread &t : recorded) t.join();
+    for (const FestivalVoice *fv : silentVoice)
+        if (fv) {
+            fprintf(stderr, "tarkabab-corpus: %s's voice %s said nothing (apt-get install %s)\n",
+                    fv->engine == Engine::Flite ? "flite" : "Festival", fv->name, fv->package);
+            return 1;
+        }
+    std::vector<Pending> pend;
+    int failed = 0;
+    for (const Speaker &s : c.speakers)
+        for (size_t k = 0; k < says[s.id].size(); k++) {
+            const auto &w = says[s.id][k];
+            Pending p{s.id, std::max(0, w.first), w.first > 0 ? kKindWord : kKindOov, w.second, {}, 1};
+            p.audio = std::move(audio[s.id][k]);
+            if (!p.audio.empty()) pend.push_back(std::move(p));
+            else failed++;
+        }
+    audio.clear();
     fprintf(stderr, "tarkabab-corpus: %zu utterances synthesised (%d failed) from %zu speakers\n",
             pend.size(), failed, c.speakers.size());
     if (o.praatShare > 0) praat_pass(o, c.speakers, pend, rate, 2);
 
-    // Vocal-tract factor while resampling to 20 000 Hz, then trimming.
-    for (Pending &p : pend) {
-        const Speaker &s = c.speakers[p.speaker];
-        for (float &v : p.audio) v *= 1.0f / 32768.0f;
-        p.audio = resample(p.audio, (double)kCorpusRate / (rate * s.vtl));
-        for (float &v : p.audio) v *= 32768.0f;
-        trim(p.audio);
-    }
+    // Vocal-tract factor while resampling to 20 000 Hz, then trimming; every
+    // utterance on its own, shared between two threads.
+    auto warp = [&](size_t first) {
+        for (size_t i = first; i < pend.size(); i += 2) {
+            Pending &p = pend[i];
+            const Speaker &s = c.speakers[p.speaker];
+            for (float &v : p.audio) v *= 1.0f / 32768.0f;
+            p.audio = resample(p.audio, (double)kCorpusRate / (rate * s.vtl));
+            for (float &v : p.audio) v *= 32768.0f;
+            trim(p.audio);
+        }
+    };
+    std::thread half(warp, 1);
+    warp(0);
+    half.join();
     // Fragments of the speaker's own vocabulary words, and non-speech sounds.
     size_t spoken = pend.size();
     if (spoken == 0) { fputs("tarkabab-corpus: nothing was synthesised\n", stderr); return 1; }
