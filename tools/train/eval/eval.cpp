@@ -186,8 +186,9 @@ std::string outcome_cells(const char *condition, const Tally &t) {
 // The held-out Festival voices, apart from the goals: per condition, then per voice.
 void festival_section(std::ostream &md, int speakers, const Tally (&byCondition)[kConditions],
                       const std::map<std::string, Tally> &byVoice) {
-    md << "\n## Another synthesiser: Festival's held-out voices\n\n"
-       << speakers << " speakers of Festival's Czech, Finnish and English voices that training never heard, made "
+    md << "\n## Other synthesisers: Festival's and flite's held-out voices\n\n"
+       << speakers << " speakers of Festival's Czech, Finnish, English and Russian voices and flite's two English ones "
+          "that training never heard, made "
           "from recordings of real people, saying the words respelled or written in the phones of their own language "
           "(so with a foreign accent), in the same kinds of room as above.\n\n"
           "| Condition | Words | Correct | Substituted | Rejected | Missed | Negatives accepted |\n"
@@ -271,13 +272,18 @@ int main(int argc, char **argv) {
     mkdir(o.work.c_str(), 0755);
 
     std::vector<std::vector<int>> bySpeaker(c.speakers.size());
-    std::vector<int> babble;
+    // Babble under the words is other held-out speakers' words and negatives.
+    // The noise-only files' babble has the negatives alone: a vocabulary word
+    // heard in a babble of vocabulary words was said, not made up.
+    std::vector<int> babble, babbleNegatives;
     for (size_t i = 0; i < c.utts.size(); i++) {
         const Utterance &u = c.utts[i];
         if (c.speakers[u.speaker].split != kSplitTest) continue;
         bySpeaker[u.speaker].push_back((int)i);
-        if ((u.kind == kKindWord || u.kind == kKindOov) && !speaker_is_festival(c.speakers[u.speaker]))
+        if ((u.kind == kKindWord || u.kind == kKindOov) && !speaker_is_festival(c.speakers[u.speaker])) {
             babble.push_back((int)i);
+            if (u.kind == kKindOov) babbleNegatives.push_back((int)i);
+        }
     }
     std::vector<FileTruth> files;
     std::vector<std::string> paths;
@@ -312,7 +318,7 @@ int main(int argc, char **argv) {
             room.noise = kind;
             room.levelDb = (float)r.uniform(-50, -25);
             FileTruth t{o.work + "/noise_" + noise_name(kind) + std::to_string(k) + ".wav", -1, kind, room.mic, false,
-                        false, false, -1, kNoiseMinutesPerKind * 30, noise_session(c, room, babble, kNoiseMinutesPerKind * 30, r)};
+                        false, false, -1, kNoiseMinutesPerKind * 30, noise_session(c, room, babbleNegatives, kNoiseMinutesPerKind * 30, r)};
             noiseSeconds += t.seconds;
             if (!write_wav(t.path, t.session.samples)) { fprintf(stderr, "tarkabab-eval: %s: cannot write\n", t.path.c_str()); return 1; }
             if (o.nets.empty()) t.session.samples.clear();
@@ -394,7 +400,8 @@ int main(int argc, char **argv) {
           "sessions as a synthesiser writes them: dry, flat, no offset and no converter noise, so silence is digital "
           "zero between words and in stop closures (as behind a noise suppressor, too); it is not part of the "
           "totals and goals below. "
-          "Training used " << trainSpk << " other espeak-ng speakers and " << festivalTrain << " Festival speakers; "
+          "Training used " << trainSpk << " other espeak-ng speakers and " << festivalTrain
+       << " speakers of Festival's and flite's voices; "
           "the Festival voices that training never heard are measured on their own, below the goals.\n\n";
     md << "A word is *correct* when a detection overlapping it carries its class, *substituted* when it carries "
           "another vocabulary class (a wrong word reaches the game), *rejected* when only class 0 was detected (the "
@@ -442,8 +449,9 @@ int main(int argc, char **argv) {
     md << "\nNegatives accepted, by the class they were taken for:\n\n| Class | Word | Accepted |\n|---|---|---|\n";
     for (int cls = 1; cls < kClasses; cls++)
         if (all.oovAcceptedAs[cls]) md << "| " << cls << " | " << class_word(cls) << " | " << all.oovAcceptedAs[cls] << " |\n";
-    md << "\n## Noise only\n\n" << (int)std::lround(noiseSeconds / 60) << " minutes of steady noise (two levels per kind, "
-          "−50 … −25 dBFS). Goal: at most one false word per 10 minutes (0.1 per minute).\n\n"
+    md << "\n## Noise only\n\n" << (int)std::lround(noiseSeconds / 60) << " minutes of noise (two levels per kind, "
+          "−50 … −25 dBFS): steady noises and babble, whose voices say only negatives (dictionary and near words, none "
+          "of the vocabulary). Goal: at most one false word per 10 minutes (0.1 per minute).\n\n"
           "| Noise | Minutes | False words | Per minute |\n|---|---|---|---|\n";
     for (int kind = 0; kind < kNoiseKinds; kind++) {
         char per[32];
