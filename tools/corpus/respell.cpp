@@ -135,6 +135,41 @@ std::vector<std::string> split_phones(const char *say) {
     return out;
 }
 
+// One sound of a word in a reader's phones.
+struct Sound {
+    std::vector<std::string> phones;
+    bool vowel;
+};
+
+// The word's sounds, and the index of each syllable's first sound (at least
+// one syllable when there is a sound). A long consonant says its first phone
+// twice, the first closing one syllable and the rest opening the next.
+// Syllables: each vowel is one; of the consonants between two vowels the
+// last opens the next syllable, the others close the one before.
+void syllabify(const std::string &hungarian_word, Reader reader, std::vector<Sound> *sounds,
+               std::vector<size_t> *starts) {
+    std::string s = lower(hungarian_word);
+    for (size_t i = 0; i < s.size();) {
+        Unit u = unit_at(s, i);
+        i += u.length;
+        if (!u.g) continue;
+        Sound snd{split_phones(u.g->say[(int)reader]), is_vowel(u.g)};
+        if (snd.phones.empty()) continue;
+        if (u.doubled) sounds->push_back({{snd.phones[0]}, false});
+        sounds->push_back(snd);
+    }
+    size_t previousVowel = 0;
+    bool seenVowel = false;
+    for (size_t k = 0; k < sounds->size(); k++) {
+        if (!(*sounds)[k].vowel) continue;
+        if (!seenVowel) starts->push_back(0);
+        else starts->push_back(k - previousVowel > 1 ? k - 1 : k);
+        previousVowel = k;
+        seenVowel = true;
+    }
+    if (starts->empty() && !sounds->empty()) starts->push_back(0);
+}
+
 }  // namespace
 
 bool reader_spells(Reader reader) {
@@ -158,38 +193,10 @@ std::string respell(const std::string &hungarian, Reader reader) {
 }
 
 std::string festival_pronunciation(const std::string &hungarian_word, Reader reader) {
-    // The word's sounds with their phones; a long consonant says its first
-    // phone twice, the first closing one syllable and the rest opening the next.
-    struct Sound {
-        std::vector<std::string> phones;
-        bool vowel;
-    };
     std::vector<Sound> sounds;
-    std::string s = lower(hungarian_word);
-    for (size_t i = 0; i < s.size();) {
-        Unit u = unit_at(s, i);
-        i += u.length;
-        if (!u.g) continue;
-        Sound snd{split_phones(u.g->say[(int)reader]), is_vowel(u.g)};
-        if (snd.phones.empty()) continue;
-        if (u.doubled) sounds.push_back({{snd.phones[0]}, false});
-        sounds.push_back(snd);
-    }
+    std::vector<size_t> starts;
+    syllabify(hungarian_word, reader, &sounds, &starts);
     if (sounds.empty()) return "()";
-
-    // Syllables: each vowel is one; of the consonants between two vowels the
-    // last opens the next syllable, the others close the one before.
-    std::vector<size_t> starts;  // index of each syllable's first sound
-    size_t previousVowel = 0;
-    bool seenVowel = false;
-    for (size_t k = 0; k < sounds.size(); k++) {
-        if (!sounds[k].vowel) continue;
-        if (!seenVowel) starts.push_back(0);
-        else starts.push_back(k - previousVowel > 1 ? k - 1 : k);
-        previousVowel = k;
-        seenVowel = true;
-    }
-    if (starts.empty()) starts.push_back(0);
     bool marksStress = reader == Reader::Italian || reader == Reader::Catalan;
 
     std::string out = "(";
@@ -209,21 +216,15 @@ std::string festival_pronunciation(const std::string &hungarian_word, Reader rea
 }
 
 std::string flite_pronunciation(const std::string &hungarian_word) {
-    // Read back the Festival entry: phones, then each syllable's stress digit.
-    static const char *const kEnglishVowels[] = {"aa", "ae", "ah", "ao", "aw", "ax", "ay", "eh",
-                                                 "er", "ey", "ih", "iy", "ow", "oy", "uh", "uw"};
-    std::string entry = festival_pronunciation(hungarian_word, Reader::English), out;
-    for (char &ch : entry) if (ch == '(' || ch == ')') ch = ' ';
-    std::vector<std::string> syllable;
-    std::istringstream in(entry);
-    for (std::string token; in >> token;) {
-        if (token != "0" && token != "1") { syllable.push_back(token); continue; }
-        for (const std::string &p : syllable) {
-            bool vowel = false;
-            for (const char *v : kEnglishVowels) vowel = vowel || p == v;
-            out += (out.empty() ? "" : " ") + p + (vowel ? token : "");
-        }
-        syllable.clear();
+    std::vector<Sound> sounds;
+    std::vector<size_t> starts;
+    syllabify(hungarian_word, Reader::English, &sounds, &starts);
+    std::string out;
+    for (size_t n = 0; n < starts.size(); n++) {
+        size_t end = n + 1 < starts.size() ? starts[n + 1] : sounds.size();
+        for (size_t k = starts[n]; k < end; k++)
+            for (const std::string &p : sounds[k].phones)
+                out += (out.empty() ? "" : " ") + p + (sounds[k].vowel ? (n == 0 ? "1" : "0") : "");
     }
     return out;
 }
