@@ -569,14 +569,16 @@ int main(int argc, char **argv) {
             c.speakers.push_back(s);
         }
     }
-    if (o.festivalTrain > 0 && std::system("festival --version >/dev/null 2>&1") != 0) {
-        fputs("tarkabab-corpus: festival is missing (apt-get install festival), or use --festival-train 0\n", stderr);
-        return 1;
-    }
-    if (o.festivalTrain > 0 && std::system("flite -lv >/dev/null 2>&1") != 0) {
-        fputs("tarkabab-corpus: flite is missing (apt-get install flite), or use --festival-train 0\n", stderr);
-        return 1;
-    }
+    // The programs that speak the recorded voices, each with a command that
+    // fails when it is missing.
+    const struct { const char *name, *probe; } kVoicePrograms[] = {{"festival", "festival --version"},
+                                                                   {"flite", "flite -lv"}};
+    for (const auto &p : kVoicePrograms)
+        if (o.festivalTrain > 0 && std::system((std::string(p.probe) + " >/dev/null 2>&1").c_str()) != 0) {
+            fprintf(stderr, "tarkabab-corpus: %s is missing (apt-get install %s), or use --festival-train 0\n", p.name,
+                    p.name);
+            return 1;
+        }
     for (const FestivalVoice &v : kFestivalVoices) {
         int count = o.festivalTrain == 0 ? 0 : v.heldOut ? o.festivalTest : o.festivalTrain;
         for (int k = 0; k < count; k++) {
