@@ -47,6 +47,7 @@ constexpr double kPi = 3.141592653589793;
 constexpr int kHeldOutEvery = 5;      // every fifth voice variant is never trained on
 constexpr int kHeldOutPhase = 0;   // variants 0, 5, ... 100: 21 of 101
 constexpr int kMarginMs = 60;         // silence kept around a trimmed utterance
+constexpr int kWorkers = 2;           // threads (and praat processes) for the two cores
 // Festival has twelve base voices against espeak-ng's hundred variants: more of
 // its speakers get a Praat pass (formants and pitch; the tempo is Festival's).
 constexpr double kFestivalPraatShare = 0.6;
@@ -609,11 +610,10 @@ int main(int argc, char **argv) {
     std::vector<std::vector<std::vector<float>>> audio(c.speakers.size());
     std::vector<int> recordedSpeakers;
     for (const Speaker &s : c.speakers) if (festival_voice(s)) recordedSpeakers.push_back(s.id);
-    constexpr int kRecordedWorkers = 2;
-    const FestivalVoice *silentVoice[kRecordedWorkers] = {};
+    const FestivalVoice *silentVoice[kWorkers] = {};
     auto drive = [&](int worker) {
         std::string tmp = o.out + "/voices" + std::to_string(worker) + ".tmp";
-        for (size_t i = worker; i < recordedSpeakers.size(); i += kRecordedWorkers) {
+        for (size_t i = worker; i < recordedSpeakers.size(); i += kWorkers) {
             const Speaker &s = c.speakers[recordedSpeakers[i]];
             const FestivalVoice *fv = festival_voice(s);
             std::vector<std::string> texts;
@@ -627,8 +627,8 @@ int main(int argc, char **argv) {
             }
         }
     };
-    std::thread recorded[kRecordedWorkers];
-    for (int j = 0; j < kRecordedWorkers; j++) recorded[j] = std::thread(drive, j);
+    std::thread recorded[kWorkers];
+    for (int j = 0; j < kWorkers; j++) recorded[j] = std::thread(drive, j);
     for (const Speaker &s : c.speakers) {
         if (festival_voice(s)) continue;
         for (auto &w : says[s.id]) {
@@ -656,12 +656,12 @@ int main(int argc, char **argv) {
     audio.clear();
     fprintf(stderr, "tarkabab-corpus: %zu utterances synthesised (%d failed) from %zu speakers\n",
             pend.size(), failed, c.speakers.size());
-    if (o.praatShare > 0) praat_pass(o, c.speakers, pend, rate, 2);
+    if (o.praatShare > 0) praat_pass(o, c.speakers, pend, rate, kWorkers);
 
     // Vocal-tract factor while resampling to 20 000 Hz, then trimming; every
-    // utterance on its own, shared between two threads.
+    // utterance on its own, shared between the workers.
     auto warp = [&](size_t first) {
-        for (size_t i = first; i < pend.size(); i += 2) {
+        for (size_t i = first; i < pend.size(); i += kWorkers) {
             Pending &p = pend[i];
             const Speaker &s = c.speakers[p.speaker];
             for (float &v : p.audio) v *= 1.0f / 32768.0f;
@@ -670,9 +670,10 @@ int main(int argc, char **argv) {
             trim(p.audio);
         }
     };
-    std::thread half(warp, 1);
+    std::thread warpers[kWorkers - 1];
+    for (int j = 1; j < kWorkers; j++) warpers[j - 1] = std::thread(warp, (size_t)j);
     warp(0);
-    half.join();
+    for (std::thread &t : warpers) t.join();
     // Fragments of the speaker's own vocabulary words, and non-speech sounds.
     size_t spoken = pend.size();
     if (spoken == 0) { fputs("tarkabab-corpus: nothing was synthesised\n", stderr); return 1; }
