@@ -102,7 +102,13 @@ std::vector<std::string> voice_variants() {
     return names;
 }
 
-bool speak(const Speaker &s, const std::string &text, std::vector<float> *out) {
+// The breath noise of espeak-ng's breathy variants (Alicia, f2, whisper...)
+// comes from the C library's rand(), one stream for the whole process. One
+// generation of the corpus in five came out with every breathy speaker
+// different and nothing else, as a single stray draw before the first of
+// them would do. Seeding the stream before each utterance with the
+// utterance's own `noiseSeed` makes its noise depend on nothing else.
+bool speak(const Speaker &s, const std::string &text, unsigned noiseSeed, std::vector<float> *out) {
     std::string voice = "hu+" + s.variant;
     if (espeak_SetVoiceByName(voice.c_str()) != EE_OK) return false;
     espeak_SetParameter(espeakRATE, s.rate, 0);
@@ -110,6 +116,7 @@ bool speak(const Speaker &s, const std::string &text, std::vector<float> *out) {
     espeak_SetParameter(espeakRANGE, s.range, 0);
     espeak_SetParameter(espeakVOLUME, 100, 0);
     out->clear();
+    srand(noiseSeed);
     return espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
                         nullptr, out) == EE_OK && !out->empty();
 }
@@ -631,9 +638,10 @@ int main(int argc, char **argv) {
     for (int j = 0; j < kWorkers; j++) recorded[j] = std::thread(drive, j);
     for (const Speaker &s : c.speakers) {
         if (festival_voice(s)) continue;
-        for (auto &w : says[s.id]) {
+        for (size_t k = 0; k < says[s.id].size(); k++) {
             audio[s.id].emplace_back();
-            if (!speak(s, w.second, &audio[s.id].back())) audio[s.id].back().clear();
+            unsigned noiseSeed = (unsigned)seed_mix(o.seed, 4, s.id, k);
+            if (!speak(s, says[s.id][k].second, noiseSeed, &audio[s.id].back())) audio[s.id].back().clear();
         }
     }
     for (std::thread &t : recorded) t.join();
