@@ -9,6 +9,13 @@ if(TARGET tarkabab_trainlib)
   target_link_libraries(test_corpus_respell PRIVATE tarkabab_corpus GTest::gtest_main)
   gtest_discover_tests(test_corpus_respell)
 
+  # The espeak-ng voice, where the generator is built (libespeak-ng-dev).
+  if(TARGET tarkabab_espeak_voice)
+    add_executable(test_corpus_espeak test_corpus_espeak.cpp)
+    target_link_libraries(test_corpus_espeak PRIVATE tarkabab_espeak_voice GTest::gtest_main)
+    gtest_discover_tests(test_corpus_espeak)
+  endif()
+
   add_executable(test_train_mlp test_train_mlp.cpp)
   target_link_libraries(test_train_mlp PRIVATE tarkabab_trainlib GTest::gtest_main)
   gtest_discover_tests(test_train_mlp PROPERTIES LABELS "threads")

@@ -18,7 +18,6 @@
 // Praat pass. Their accent is foreign, their timbre human. One Czech, one
 // Finnish and one English voice of Festival's, its Russian one and flite's
 // two are held out.
-#include <espeak-ng/speak_lib.h>
 #include <iconv.h>
 #include <samplerate.h>
 #include <sndfile.h>
@@ -39,6 +38,7 @@
 #include <vector>
 
 #include "corpus.h"
+#include "espeak_voice.h"
 #include "respell.h"
 
 namespace {
@@ -78,48 +78,6 @@ struct Pending {               // one utterance on its way into the corpus
     std::vector<float> audio;  // at the synthesiser's rate until resampled
     float praatGain = 1;       // scale handed to Praat, undone on return
 };
-
-// ---- espeak-ng -------------------------------------------------------------
-
-int synth_callback(short *wav, int n, espeak_EVENT *ev) {
-    if (!wav || n <= 0) return 0;
-    auto *buf = static_cast<std::vector<float> *>(ev->user_data);
-    buf->insert(buf->end(), wav, wav + n);
-    return 0;
-}
-
-std::vector<std::string> voice_variants() {
-    const char *path = nullptr;
-    espeak_Info(&path);
-    std::string dir = std::string(path ? path : "/usr/lib/x86_64-linux-gnu/espeak-ng-data") + "/voices/!v";
-    std::vector<std::string> names;
-    if (DIR *d = opendir(dir.c_str())) {
-        while (dirent *e = readdir(d))
-            if (e->d_name[0] != '.') names.push_back(e->d_name);
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// The breath noise of espeak-ng's breathy variants (Alicia, f2, whisper...)
-// comes from the C library's rand(), one stream for the whole process. One
-// generation of the corpus in five came out with every breathy speaker
-// different and nothing else, as a single stray draw before the first of
-// them would do. Seeding the stream before each utterance with the
-// utterance's own `noiseSeed` makes its noise depend on nothing else.
-bool speak(const Speaker &s, const std::string &text, unsigned noiseSeed, std::vector<float> *out) {
-    std::string voice = "hu+" + s.variant;
-    if (espeak_SetVoiceByName(voice.c_str()) != EE_OK) return false;
-    espeak_SetParameter(espeakRATE, s.rate, 0);
-    espeak_SetParameter(espeakPITCH, s.pitch, 0);
-    espeak_SetParameter(espeakRANGE, s.range, 0);
-    espeak_SetParameter(espeakVOLUME, 100, 0);
-    out->clear();
-    srand(noiseSeed);
-    return espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
-                        nullptr, out) == EE_OK && !out->empty();
-}
 
 // ---- signal helpers ----------------------------------------------------------
 
@@ -552,10 +510,9 @@ int main(int argc, char **argv) {
     if (o.praatScript.empty()) o.praatShare = 0;
     mkdir(o.out.c_str(), 0755);
 
-    int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+    int rate = espeak_voice_start();
     if (rate <= 0) { fputs("tarkabab-corpus: espeak-ng failed to start\n", stderr); return 1; }
-    espeak_SetSynthCallback(synth_callback);
-    std::vector<std::string> variants = voice_variants();
+    std::vector<std::string> variants = espeak_voice_variants();
     if (variants.empty()) { fputs("tarkabab-corpus: no espeak-ng voice variants found\n", stderr); return 1; }
     std::vector<std::string> dict = dictionary_words(o.dict);
     if (dict.empty()) { fprintf(stderr, "tarkabab-corpus: no usable words in %s\n", o.dict.c_str()); return 1; }
@@ -641,7 +598,7 @@ int main(int argc, char **argv) {
         for (size_t k = 0; k < says[s.id].size(); k++) {
             audio[s.id].emplace_back();
             unsigned noiseSeed = (unsigned)seed_mix(o.seed, 4, s.id, k);
-            if (!speak(s, says[s.id][k].second, noiseSeed, &audio[s.id].back())) audio[s.id].back().clear();
+            espeak_voice_say(s, says[s.id][k].second, noiseSeed, &audio[s.id].back());
         }
     }
     for (std::thread &t : recorded) t.join();
@@ -729,6 +686,6 @@ int main(int argc, char **argv) {
     for (const Speaker &s : c.speakers) test += s.split == kSplitTest;
     fprintf(stderr, "tarkabab-corpus: %zu utterances, %zu speakers (%d held out), %.1f minutes of audio in %s\n",
             c.utts.size(), c.speakers.size(), test, c.audio.size() / (60.0 * kCorpusRate), o.out.c_str());
-    espeak_Terminate();
+    espeak_voice_stop();
     return 0;
 }
