@@ -48,8 +48,8 @@ bool espeak_voice_say(const Speaker &s, const std::string &text, unsigned noiseS
     espeak_SetParameter(espeakRANGE, s.range, 0);
     espeak_SetParameter(espeakVOLUME, 100, 0);
     srand(noiseSeed);
-    bool ok = espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, out) == EE_OK;
-    if (!ok) out->clear();
+    if (espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, out) != EE_OK)
+        out->clear();
     return !out->empty();
 }
 

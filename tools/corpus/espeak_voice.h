@@ -10,10 +10,10 @@
 //
 // Samples come back in 16-bit units (−32768 .. 32767) as floats. The
 // breath noise of the breathy variants (Alicia, f2, whisper...) comes from
-// the C library's rand(), one stream for the whole process, so a single
-// stray draw anywhere used to change every breathy utterance after it;
+// the C library's rand(), one stream for the whole process, where a single
+// stray draw anywhere would change every breathy utterance after it.
 // espeak_voice_say seeds that stream with `noiseSeed` just before it
-// synthesises, and an utterance's noise depends on nothing else.
+// synthesises, so an utterance's noise depends on nothing else.
 #pragma once
 
 #include <string>
