@@ -19,4 +19,8 @@ if(TARGET tarkabab_trainlib)
   add_executable(test_train_mlp test_train_mlp.cpp)
   target_link_libraries(test_train_mlp PRIVATE tarkabab_trainlib GTest::gtest_main)
   gtest_discover_tests(test_train_mlp PROPERTIES LABELS "threads")
+
+  # The trainer's weights must not depend on the make of the CPU.
+  add_test(NAME TrainerArithmetic.NoReciprocalEstimates
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/no_estimates.sh $<TARGET_OBJECTS:tarkabab_trainlib>)
 endif()
