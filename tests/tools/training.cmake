@@ -23,4 +23,12 @@ if(TARGET tarkabab_trainlib)
   # The trainer's weights must not depend on the make of the CPU.
   add_test(NAME TrainerArithmetic.NoReciprocalEstimates
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/no_estimates.sh $<TARGET_OBJECTS:tarkabab_trainlib>)
+
+  # A bad --out is refused before the corpus is even read, not after twenty
+  # minutes of training: here a file stands where the folder should be.
+  add_test(NAME TrainerCli.RefusesOutThatIsNotAFolder
+           COMMAND sh -c "\"$0\" --corpus /nonexistent --out \"$1\"; echo \"exit $?\""
+                   $<TARGET_FILE:tarkabab-train> ${CMAKE_CURRENT_SOURCE_DIR}/training.cmake)
+  set_tests_properties(TrainerCli.RefusesOutThatIsNotAFolder PROPERTIES
+                       PASS_REGULAR_EXPRESSION "training.cmake: not a directory.*exit 1")
 endif()

@@ -2,8 +2,10 @@
 #include "mlp.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "corpus.h"
@@ -244,7 +246,7 @@ bool read_image(const std::string &path, std::vector<float> *image) {
 
 std::string write_image(const std::string &path, const std::vector<float> &image) {
     FILE *f = fopen(path.c_str(), "wb");
-    if (!f) return path + ": cannot write";
+    if (!f) return path + ": cannot write: " + strerror(errno);
     // x86-64 and every other target we build on store floats little-endian.
     size_t n = fwrite(image.data(), sizeof(float), image.size(), f);
     if (fclose(f) != 0 || n != image.size()) return path + ": write failed";

@@ -16,8 +16,11 @@
 //   4. Both images are checked through the recogniser's table-lookup
 //      evaluation and written as NetworkImage files.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -172,6 +175,18 @@ int main(int argc, char **argv) {
         else { fprintf(stderr, "tarkabab-train: unknown option %s\n", a.c_str()); usage(); return 2; }
     }
     if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1 || o.hidden1 < 1) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
+    // Twenty minutes of training must not end in "cannot write": make --out now and
+    // refuse at once when it cannot hold the images.
+    mkdir(o.out.c_str(), 0755);
+    struct stat outStat;
+    if (stat(o.out.c_str(), &outStat) != 0 || access(o.out.c_str(), W_OK) != 0) {
+        fprintf(stderr, "tarkabab-train: %s: %s\n", o.out.c_str(), strerror(errno));
+        return 1;
+    }
+    if (!S_ISDIR(outStat.st_mode)) {
+        fprintf(stderr, "tarkabab-train: %s: not a directory\n", o.out.c_str());
+        return 1;
+    }
     auto t0 = std::chrono::steady_clock::now();
     Corpus c;
     std::string err = corpus_load(o.corpus, &c);
