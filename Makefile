@@ -21,7 +21,7 @@ TEST_PACKAGES = libgtest-dev libgmock-dev libbenchmark-dev \
 DATA_PACKAGES = praat hunspell-hu libespeak-ng-dev festival \
   festvox-czech-dita festvox-czech-krb festvox-czech-machac festvox-czech-ph \
   festvox-suopuhe-lj festvox-suopuhe-mv festvox-kallpc16k festvox-kdlpc16k festvox-us-slt-hts \
-  festvox-itapc16k festvox-italp16k festvox-ca-ona-hts festvox-ru flite
+  festvox-itapc16k festvox-italp16k festvox-ca-ona-hts festvox-ru festvox-hi-nsk festival-hi flite
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -1,6 +1,6 @@
-// The Czech, Finnish and Russian respellings and the English, Italian and
-// Catalan pronunciations that let Festival's and flite's voices say
-// Hungarian words.
+// The Czech, Finnish and Russian respellings and the English, Italian,
+// Catalan and Hindi pronunciations that let Festival's and flite's voices
+// say Hungarian words.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -22,7 +22,7 @@ void expect_respelled(std::initializer_list<Said> cases) {
 }
 
 constexpr Reader kCs = Reader::Czech, kFi = Reader::Finnish, kRu = Reader::Russian;
-constexpr Reader kEn = Reader::English, kIt = Reader::Italian, kCa = Reader::Catalan;
+constexpr Reader kEn = Reader::English, kIt = Reader::Italian, kCa = Reader::Catalan, kHi = Reader::Hindi;
 
 void expect_pronounced(std::initializer_list<Said> cases) {
     for (const Said &c : cases)
@@ -102,6 +102,15 @@ TEST(Pronounce, ItalianAndCatalanMarkTheStressedVowelAndDropH) {
                        {"vár", kCa, "(((b a1 r) 1))"}});
 }
 
+TEST(Pronounce, HindiKeepsVowelLengthAndSaysZAsJ) {
+    expect_pronounced({{"fehér", kHi, "(((f eh) 1) ((h ee r) 0))"},
+                       {"segítség", kHi, "(((sh eh) 1) ((g iy th) 0) ((sh ee g) 0))"},
+                       {"zöld", kHi, "(((j eh l dh) 1))"},
+                       {"sárga", kHi, "(((sh aa r) 1) ((g oo) 0))"},
+                       {"rózsaszín", kHi, "(((r oh) 1) ((zh oo) 0) ((s iy n) 0))"},
+                       {"súgó", kHi, "(((sh uw) 1) ((g oh) 0))"}});
+}
+
 TEST(Pronounce, LongConsonantsCloseOneSyllableAndOpenTheNext) {
     expect_pronounced({{"hattyú", kIt, "(((O1 t) 1) ((t j u) 0))"},
                        {"asszony", kEn, "(((ao s) 1) ((s ow n y) 0))"},
@@ -124,8 +133,8 @@ TEST(Pronounce, FliteMarksEveryVowelWithItsSyllablesStress) {
 }
 
 TEST(Pronounce, EveryVocabularyWordUsesOnlyTheVoicesPhones) {
-    // The phone sets of Festival's English (radio), Italian and Catalan
-    // voices; a phone outside them stops the voice or is skipped.
+    // The phone sets of Festival's English (radio), Italian, Catalan and
+    // Hindi voices; a phone outside them stops the voice or is skipped.
     const std::set<std::string> english = {"aa", "ae", "ah", "ao", "aw", "ay", "eh", "er", "ey", "ih", "iy", "ow",
                                            "oy", "uh", "uw", "ax", "p",  "b",  "t",  "d",  "k",  "g",  "f",  "v",
                                            "th", "dh", "s",  "z",  "sh", "zh", "hh", "ch", "jh", "m",  "n",  "ng",
@@ -136,10 +145,14 @@ TEST(Pronounce, EveryVocabularyWordUsesOnlyTheVoicesPhones) {
     const std::set<std::string> catalan = {"ax", "a", "a1", "b",  "d", "e", "e1", "E", "E1", "f", "g", "i", "i1",
                                            "j",  "J", "k",  "l",  "L", "m", "n",  "o", "o1", "O", "O1", "p", "r",
                                            "rr", "s", "S",  "t",  "u", "u1", "w", "z",  "Z"};
+    const std::set<std::string> hindi = {"a",  "aa", "ih", "iy", "uh", "uw", "eh", "ee", "ay",  "oh",  "oo", "aw",
+                                         "f",  "k",  "g",  "ch", "T",  "D",  "N",  "th", "dh",  "n",   "p",  "b",
+                                         "m",  "y",  "r",  "l",  "v",  "L",  "R",  "s",  "sh",  "j",   "h",  "ksh",
+                                         "sri", "x", "kh", "gh", "td", "tth", "ddh", "bh", "zh", "@",  "w"};
     const struct {
         Reader reader;
         const std::set<std::string> *phones;
-    } voices[] = {{kEn, &english}, {kIt, &italian}, {kCa, &catalan}};
+    } voices[] = {{kEn, &english}, {kIt, &italian}, {kCa, &catalan}, {kHi, &hindi}};
     for (const auto &v : voices) {
         EXPECT_FALSE(reader_spells(v.reader));
         for (int cls = 1; cls <= kVocabularyClasses; cls++) {

@@ -7,14 +7,16 @@
 
 namespace {
 
-constexpr int kReaders = 6;  // in the order of enum Reader
+constexpr int kReaders = 7;  // in the order of enum Reader
 
 // A Hungarian grapheme, then how each reader says it: Czech and Finnish
 // letters, English (Festival's radio phones), Italian and Catalan phones,
-// space-separated, and Russian letters; "" is a sound the reader drops
-// (Italian and Catalan h). Russian loses the vowel length, writes "э" (its e
-// after a hard consonant) for e and é, and "ё" and "ю" (a softened
-// consonant, then o or u) for ö and ü.
+// space-separated, Russian letters and Hindi phones; "" is a sound the
+// reader drops (Italian and Catalan h). Russian loses the vowel length,
+// writes "э" (its e after a hard consonant) for e and é, and "ё" and "ю"
+// (a softened consonant, then o or u) for ö and ü. Hindi has no z, so z is
+// j, as many of its speakers say it, and its oo (the o of English loans)
+// is the rounded Hungarian a.
 struct Grapheme {
     const char *hu;
     const char *say[kReaders];
@@ -22,50 +24,50 @@ struct Grapheme {
 
 // Longest graphemes first, so that a prefix never wins over its digraph.
 const Grapheme kGraphemes[] = {
-    {"dzs", {"dž", "ts", "jh", "dZ", "d Z", "дж"}},
-    {"cs", {"č", "ts", "ch", "tS", "t S", "ч"}},
-    {"dz", {"dz", "ts", "d z", "dz", "d z", "дз"}},
-    {"gy", {"ď", "dj", "d y", "d j", "d j", "дь"}},
-    {"ly", {"j", "j", "y", "j", "j", "й"}},
-    {"ny", {"ň", "nj", "n y", "J", "J", "нь"}},
-    {"sz", {"s", "s", "s", "s", "s", "с"}},
-    {"ty", {"ť", "tj", "t y", "t j", "t j", "ть"}},
-    {"zs", {"ž", "s", "zh", "Z", "Z", "ж"}},
-    {"a", {"a", "a", "ao", "O", "O", "а"}},
-    {"á", {"á", "aa", "aa", "a", "a", "а"}},
-    {"b", {"b", "b", "b", "b", "b", "б"}},
-    {"c", {"c", "ts", "t s", "ts", "t s", "ц"}},
-    {"d", {"d", "d", "d", "d", "d", "д"}},
-    {"e", {"e", "e", "eh", "E", "E", "э"}},
-    {"é", {"é", "ee", "ey", "e", "e", "э"}},
-    {"f", {"f", "f", "f", "f", "f", "ф"}},
-    {"g", {"g", "g", "g", "g", "g", "г"}},
-    {"h", {"h", "h", "hh", "", "", "х"}},
-    {"i", {"i", "i", "iy", "i", "i", "и"}},
-    {"í", {"í", "ii", "iy", "i", "i", "и"}},
-    {"j", {"j", "j", "y", "j", "j", "й"}},
-    {"k", {"k", "k", "k", "k", "k", "к"}},
-    {"l", {"l", "l", "l", "l", "l", "л"}},
-    {"m", {"m", "m", "m", "m", "m", "м"}},
-    {"n", {"n", "n", "n", "n", "n", "н"}},
-    {"o", {"o", "o", "ow", "o", "o", "о"}},
-    {"ó", {"ó", "oo", "ow", "o", "o", "о"}},
-    {"ö", {"e", "ö", "er", "e", "e", "ё"}},
-    {"ő", {"é", "öö", "er", "e", "e", "ё"}},
-    {"p", {"p", "p", "p", "p", "p", "п"}},
-    {"q", {"kv", "kv", "k v", "k v", "k b", "кв"}},
-    {"r", {"r", "r", "r", "r", "r", "р"}},
-    {"s", {"š", "s", "sh", "S", "S", "ш"}},
-    {"t", {"t", "t", "t", "t", "t", "т"}},
-    {"u", {"u", "u", "uw", "u", "u", "у"}},
-    {"ú", {"ú", "uu", "uw", "u", "u", "у"}},
-    {"ü", {"i", "y", "uw", "i", "i", "ю"}},
-    {"ű", {"í", "yy", "uw", "i", "i", "ю"}},
-    {"v", {"v", "v", "v", "v", "b", "в"}},
-    {"w", {"v", "v", "v", "v", "b", "в"}},
-    {"x", {"ks", "ks", "k s", "k s", "k s", "кс"}},
-    {"y", {"i", "i", "iy", "i", "i", "и"}},
-    {"z", {"z", "s", "z", "z", "z", "з"}},
+    {"dzs", {"dž", "ts", "jh", "dZ", "d Z", "дж", "j"}},
+    {"cs", {"č", "ts", "ch", "tS", "t S", "ч", "ch"}},
+    {"dz", {"dz", "ts", "d z", "dz", "d z", "дз", "dh j"}},
+    {"gy", {"ď", "dj", "d y", "d j", "d j", "дь", "dh y"}},
+    {"ly", {"j", "j", "y", "j", "j", "й", "y"}},
+    {"ny", {"ň", "nj", "n y", "J", "J", "нь", "n y"}},
+    {"sz", {"s", "s", "s", "s", "s", "с", "s"}},
+    {"ty", {"ť", "tj", "t y", "t j", "t j", "ть", "th y"}},
+    {"zs", {"ž", "s", "zh", "Z", "Z", "ж", "zh"}},
+    {"a", {"a", "a", "ao", "O", "O", "а", "oo"}},
+    {"á", {"á", "aa", "aa", "a", "a", "а", "aa"}},
+    {"b", {"b", "b", "b", "b", "b", "б", "b"}},
+    {"c", {"c", "ts", "t s", "ts", "t s", "ц", "th s"}},
+    {"d", {"d", "d", "d", "d", "d", "д", "dh"}},
+    {"e", {"e", "e", "eh", "E", "E", "э", "eh"}},
+    {"é", {"é", "ee", "ey", "e", "e", "э", "ee"}},
+    {"f", {"f", "f", "f", "f", "f", "ф", "f"}},
+    {"g", {"g", "g", "g", "g", "g", "г", "g"}},
+    {"h", {"h", "h", "hh", "", "", "х", "h"}},
+    {"i", {"i", "i", "iy", "i", "i", "и", "ih"}},
+    {"í", {"í", "ii", "iy", "i", "i", "и", "iy"}},
+    {"j", {"j", "j", "y", "j", "j", "й", "y"}},
+    {"k", {"k", "k", "k", "k", "k", "к", "k"}},
+    {"l", {"l", "l", "l", "l", "l", "л", "l"}},
+    {"m", {"m", "m", "m", "m", "m", "м", "m"}},
+    {"n", {"n", "n", "n", "n", "n", "н", "n"}},
+    {"o", {"o", "o", "ow", "o", "o", "о", "oh"}},
+    {"ó", {"ó", "oo", "ow", "o", "o", "о", "oh"}},
+    {"ö", {"e", "ö", "er", "e", "e", "ё", "eh"}},
+    {"ő", {"é", "öö", "er", "e", "e", "ё", "ee"}},
+    {"p", {"p", "p", "p", "p", "p", "п", "p"}},
+    {"q", {"kv", "kv", "k v", "k v", "k b", "кв", "k v"}},
+    {"r", {"r", "r", "r", "r", "r", "р", "r"}},
+    {"s", {"š", "s", "sh", "S", "S", "ш", "sh"}},
+    {"t", {"t", "t", "t", "t", "t", "т", "th"}},
+    {"u", {"u", "u", "uw", "u", "u", "у", "uh"}},
+    {"ú", {"ú", "uu", "uw", "u", "u", "у", "uw"}},
+    {"ü", {"i", "y", "uw", "i", "i", "ю", "ih"}},
+    {"ű", {"í", "yy", "uw", "i", "i", "ю", "iy"}},
+    {"v", {"v", "v", "v", "v", "b", "в", "v"}},
+    {"w", {"v", "v", "v", "v", "b", "в", "v"}},
+    {"x", {"ks", "ks", "k s", "k s", "k s", "кс", "k s"}},
+    {"y", {"i", "i", "iy", "i", "i", "и", "ih"}},
+    {"z", {"z", "s", "z", "z", "z", "з", "j"}},
 };
 
 // The graphemes that make a syllable.

@@ -1,7 +1,7 @@
 // respell.h — Hungarian words as foreign readers would say them.
 //
 // The corpus's second synthesiser, Festival, has no Hungarian voice, but its
-// Czech, Finnish, English, Italian, Catalan and Russian voices (and the
+// Czech, Finnish, English, Italian, Catalan, Russian and Hindi voices (and the
 // English ones of flite, its small runtime) are made from recordings of
 // real people. Given a Hungarian word in their own terms, they
 // say it as that person would with an accent: the sounds the language lacks
@@ -13,7 +13,10 @@
 // Russian, written in Cyrillic, loses it. English, Italian and Catalan
 // spelling is not, so their voices get the word as a lexicon entry in their
 // own phones, syllable by syllable, the first syllable stressed as in every
-// Hungarian word; vowel length is lost there.
+// Hungarian word; vowel length is lost there. Hindi's voice reads
+// Devanagari, so it gets lexicon entries too, but its phones keep most of
+// the length (i and í are ih and iy) and its dental t and d are
+// Hungarian's.
 //
 // Hungarian spelling is phonemic, so both are one table of its graphemes
 // (longest first: "dzs" before "dz" before "d"); a doubled digraph ("ssz",
@@ -25,7 +28,7 @@
 
 #include <string>
 
-enum class Reader { Czech, Finnish, English, Italian, Catalan, Russian };
+enum class Reader { Czech, Finnish, English, Italian, Catalan, Russian, Hindi };
 
 // True for the readers whose voices read respell(); the others take
 // festival_pronunciation().

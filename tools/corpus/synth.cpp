@@ -11,8 +11,8 @@
 // breaths, knocks, noise bursts). The same seed writes the same corpus.
 //
 // A second synthesiser adds voices made from recordings of real people:
-// Festival's Czech, Finnish, English, Italian, Catalan and Russian voices,
-// and two more English speakers through flite (Festival's small runtime),
+// Festival's Czech, Finnish, English, Italian, Catalan, Russian and Hindi
+// voices, and two more English speakers through flite (Festival's small runtime),
 // say the same words, respelled or written in their own phones (respell.h),
 // each as several speakers with their own tempo, vocal-tract factor and
 // Praat pass. Their accent is foreign, their timbre human. One Czech, one
@@ -304,6 +304,7 @@ const FestivalVoice kFestivalVoices[] = {
     {Engine::Festival, "msu_ru_nsh_clunits", Reader::Russian, "UTF-8", true, "festvox-ru"},
     {Engine::Flite, "awb", Reader::English, nullptr, true, "flite"},
     {Engine::Flite, "rms", Reader::English, nullptr, true, "flite"},
+    {Engine::Festival, "hindi_NSK_diphone", Reader::Hindi, nullptr, false, "festvox-hi-nsk"},
 };
 
 // The speakers' variant name: "festival:czech_ph", "festival:flite-awb".
