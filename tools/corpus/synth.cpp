@@ -282,7 +282,7 @@ struct FestivalVoice {
     Reader reader;
     const char *charset;  // what the voice's text front end reads (spelling readers)
     bool heldOut;
-    const char *package;  // the Debian package that installs it
+    const char *package;  // the Debian packages that install it
 };
 
 const FestivalVoice kFestivalVoices[] = {
@@ -304,7 +304,7 @@ const FestivalVoice kFestivalVoices[] = {
     {Engine::Festival, "msu_ru_nsh_clunits", Reader::Russian, "UTF-8", true, "festvox-ru"},
     {Engine::Flite, "awb", Reader::English, nullptr, true, "flite"},
     {Engine::Flite, "rms", Reader::English, nullptr, true, "flite"},
-    {Engine::Festival, "hindi_NSK_diphone", Reader::Hindi, nullptr, false, "festvox-hi-nsk"},
+    {Engine::Festival, "hindi_NSK_diphone", Reader::Hindi, nullptr, false, "festvox-hi-nsk festival-hi"},
 };
 
 // The speakers' variant name: "festival:czech_ph", "festival:flite-awb".
