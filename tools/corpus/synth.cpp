@@ -12,10 +12,10 @@
 //
 // A second synthesiser adds voices made from recordings of real people:
 // Festival's Czech, Finnish, English, Italian, Catalan, Russian and Hindi
-// voices, and two more English speakers through flite (Festival's small runtime),
-// say the same words, respelled or written in their own phones (respell.h),
-// each as several speakers with their own tempo, vocal-tract factor and
-// Praat pass. Their accent is foreign, their timbre human. One Czech, one
+// voices, and two more English speakers through flite (Festival's small
+// runtime), say the same words, respelled or written in their own phones
+// (respell.h), each as several speakers with their own tempo, vocal-tract
+// factor and Praat pass. Their accent is foreign, their timbre human. One Czech, one
 // Finnish and one English voice of Festival's, its Russian one and flite's
 // two are held out.
 #include <iconv.h>
