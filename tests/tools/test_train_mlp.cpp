@@ -275,6 +275,49 @@ TEST(Training, SameSeedSameWeights) {
     EXPECT_EQ(a.w2, b.w2);
 }
 
+TEST(Training, AveragedWeightsAreTheMeanOverTheLastEpochsAndStillLearn) {
+    // One step per epoch (the whole set is one minibatch), so the weights
+    // seen after each epoch are the weights after each step: the result of
+    // averaging the last three of five epochs must be their mean.
+    TrainSet train = toy_windows(2000, 21), test = toy_windows(500, 22);
+    struct Seen { Mlp *m; std::vector<std::vector<float>> w1; } seen;
+    Mlp m;
+    mlp_init(&m, 315, 90, 2, 23);
+    seen.m = &m;
+    TrainOptions o;
+    o.epochs = 5;
+    o.batch = (int)train.size();
+    o.rate = 3e-3f;
+    o.averageEpochs = 3;
+    mlp_train(&m, train, o, [](void *ctx, int) {
+        auto *s = static_cast<Seen *>(ctx);
+        s->w1.push_back(s->m->w1);
+    }, &seen);
+    ASSERT_EQ(5u, seen.w1.size());
+    for (size_t i = 0; i < m.w1.size(); i += 997) {
+        float mean = (seen.w1[2][i] + seen.w1[3][i] + seen.w1[4][i]) / 3;
+        EXPECT_NEAR(mean, m.w1[i], 1e-6f) << i;
+    }
+    EXPECT_NE(seen.w1[4], m.w1) << "the last step's weights, not their mean";
+
+    // Averaged over many steps, the network still solves the problem.
+    Mlp a;
+    mlp_init(&a, 315, 90, 2, 3);
+    TrainOptions many;
+    many.epochs = 6;
+    many.rate = 3e-3f;
+    many.averageEpochs = 3;
+    TrainSet big = toy_windows(6000, 1);
+    mlp_train(&a, big, many, nullptr, nullptr);
+    int right = 0;
+    float out[2];
+    for (size_t i = 0; i < test.size(); i++) {
+        mlp_forward(a, &test.x[i * 315], out);
+        right += nn_decide(out, 2) == test.label[i];
+    }
+    EXPECT_GT(right, 475) << "held-out toy accuracy of the averaged network";
+}
+
 TEST(Training, NoneClassRowsPushEveryOutputNegative) {
     // Rows of label 0 with noneClass 0: all 21 outputs must go negative, so
     // the decision rule rejects them.

@@ -143,6 +143,12 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
     Adam a1w, a1b, a2w, a2b;
     Rng rng(o.seed);
     int t = 0;
+    // The running sums of every weight over the averaged steps, in the order
+    // w1, b1, w2, b2.
+    std::vector<std::vector<float> *> params{&m->w1, &m->b1, &m->w2, &m->b2};
+    std::vector<std::vector<double>> sums;
+    int firstAveraged = o.averageEpochs > 0 ? std::max(0, o.epochs - o.averageEpochs) : o.epochs;
+    long averaged = 0;
     for (int epoch = 0; epoch < o.epochs; epoch++) {
         for (size_t i = n - 1; i > 0; i--) std::swap(order[i], order[(size_t)rng.below((int)(i + 1))]);
         float rate = o.rate * std::pow(0.1f, (float)epoch / std::max(1, o.epochs - 1));
@@ -162,10 +168,20 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
             a1b.step(m->b1, g[0].b1, g[1].b1, rate, scale, t);
             a2w.step(m->w2, g[0].w2, g[1].w2, rate, scale, t, o.decay);
             a2b.step(m->b2, g[0].b2, g[1].b2, rate, scale, t);
+            if (epoch >= firstAveraged) {
+                if (sums.empty())
+                    for (const std::vector<float> *p : params) sums.emplace_back(p->size(), 0.0);
+                for (size_t k = 0; k < params.size(); k++)
+                    for (size_t i = 0; i < sums[k].size(); i++) sums[k][i] += (*params[k])[i];
+                averaged++;
+            }
         }
         fprintf(stderr, "%s: epoch %d/%d, loss %.4f\n", o.name, epoch + 1, o.epochs, loss / n);
         if (report) report(ctx, epoch);
     }
+    if (averaged > 0)
+        for (size_t k = 0; k < params.size(); k++)
+            for (size_t i = 0; i < sums[k].size(); i++) (*params[k])[i] = (float)(sums[k][i] / (double)averaged);
 }
 
 bool train_set_write(const std::string &path, const TrainSet &set) {

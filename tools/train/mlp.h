@@ -60,6 +60,8 @@ struct TrainOptions {
     float rate = 1e-3f;          // Adam step size, decayed to a tenth over the epochs
     float decay = 0;             // decoupled weight decay per step (times the step size)
     float inputNoise = 0;        // uniform noise of this spread added to every input
+    int averageEpochs = 0;       // >0: the result is the mean of the weights after every
+                                 // step of the last this many epochs, not the last step's
     int noneClass = -1;          // label with all targets 0 (-1: none)
     Augment augment = nullptr;   // applied to every row before standardising
     const float *mean = nullptr; // if set, every input i is learned as (x - mean[i]) / spread[i]

@@ -65,7 +65,7 @@ struct Options {
     bool standardize = true, augment1 = true, net0Only = false;
     float decay1 = 0, noise1 = kInputNoise1;
     uint64_t seed = 1;
-    int passes = 8, epochs0 = 4, epochs1 = 40, hidden1 = 75;
+    int passes = 8, epochs0 = 4, epochs1 = 40, hidden1 = 75, average0 = 0, average1 = 0;
 };
 
 double seconds_since(std::chrono::steady_clock::time_point t0) {
@@ -125,7 +125,7 @@ void usage() {
           "                      [--epochs0 N] [--epochs1 N] [--rate0 R] [--net0 FILE] [--net0-only]\n"
           "                      [--windows FILE] [--patterns FILE] [--rate1 R] [--batch1 N]\n"
           "                      [--neg-weight W] [--noise1 S] [--decay1 D] [--no-augment1] [--raw-inputs]\n"
-          "                      [--festival-weight W] [--hidden1 N]\n"
+          "                      [--festival-weight W] [--hidden1 N] [--average0 N] [--average1 N]\n"
           "Trains network 0 (speech detector) and network 1 (word classifier) on the\n"
           "training speakers of the corpus and writes net0.f32 and net1.f32 into --out\n"
           "(made if missing).\n"
@@ -140,7 +140,8 @@ void usage() {
           "(0.3 spreads), weight decay --decay1 (0); --no-augment1 learns every pattern only in\n"
           "the room it was harvested in; --raw-inputs trains on the patterns as they are\n"
           "instead of standardised ones; --hidden1 (75) hidden units, for experiments only: the\n"
-          "game's word network has 75.\n",
+          "game's word network has 75. --average0 N and --average1 N make network 0 or 1 the\n"
+          "mean of its weights over every step of its last N epochs (0: the last step's).\n",
           stderr);
 }
 
@@ -165,6 +166,8 @@ int main(int argc, char **argv) {
         else if (a == "--rate1") o.rate1 = std::strtof(val().c_str(), nullptr);
         else if (a == "--batch1") o.batch1 = std::atoi(val().c_str());
         else if (a == "--hidden1") o.hidden1 = std::atoi(val().c_str());
+        else if (a == "--average0") o.average0 = std::atoi(val().c_str());
+        else if (a == "--average1") o.average1 = std::atoi(val().c_str());
         else if (a == "--raw-inputs") o.standardize = false;
         else if (a == "--no-augment1") o.augment1 = false;
         else if (a == "--net0-only") o.net0Only = true;
@@ -175,7 +178,7 @@ int main(int argc, char **argv) {
         else if (a == "--help" || a == "-h") { usage(); return 0; }
         else { fprintf(stderr, "tarkabab-train: unknown option %s\n", a.c_str()); usage(); return 2; }
     }
-    if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1 || o.hidden1 < 1) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
+    if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1 || o.hidden1 < 1 || o.average0 < 0 || o.average1 < 0) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
     // Twenty minutes of training must not end in "cannot write": make --out now and
     // refuse at once when it cannot hold the images.
     mkdir(o.out.c_str(), 0755);
@@ -254,7 +257,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "tarkabab-train: %zu speech windows (%zu speech) after %.0f s\n", windows.size(), speechRows,
                 seconds_since(t0));
         TrainOptions t0opt;
-        t0opt.epochs = o.epochs0; t0opt.rate = o.rate0; t0opt.seed = seed_mix(o.seed, 200); t0opt.name = "network 0";
+        t0opt.epochs = o.epochs0; t0opt.rate = o.rate0; t0opt.averageEpochs = o.average0; t0opt.seed = seed_mix(o.seed, 200); t0opt.name = "network 0";
         mlp_train(&net0, windows, t0opt, nullptr, nullptr);
         verify(0, net0, windows, -1);
         windows = TrainSet();
@@ -310,7 +313,7 @@ int main(int argc, char **argv) {
     for (int k = 0; k < 21; k++) fprintf(stderr, " %d", perClass[k]);
     fputc('\n', stderr);
     TrainOptions t1opt;
-    t1opt.epochs = o.epochs1; t1opt.rate = o.rate1; t1opt.batch = o.batch1; t1opt.decay = o.decay1; t1opt.inputNoise = o.noise1; t1opt.noneClass = 0; t1opt.seed = seed_mix(o.seed, 201);
+    t1opt.epochs = o.epochs1; t1opt.rate = o.rate1; t1opt.batch = o.batch1; t1opt.decay = o.decay1; t1opt.inputNoise = o.noise1; t1opt.noneClass = 0; t1opt.averageEpochs = o.average1; t1opt.seed = seed_mix(o.seed, 201);
     t1opt.name = "network 1";
     std::vector<float> mu, sd;
     if (o.standardize) {
