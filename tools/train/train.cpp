@@ -178,7 +178,8 @@ int main(int argc, char **argv) {
         else if (a == "--help" || a == "-h") { usage(); return 0; }
         else { fprintf(stderr, "tarkabab-train: unknown option %s\n", a.c_str()); usage(); return 2; }
     }
-    if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1 || o.hidden1 < 1 || o.average0 < 0 || o.average1 < 0) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
+    if (o.passes < 1 || o.epochs0 < 1 || o.epochs1 < 1 || o.hidden1 < 1 ) { fputs("tarkabab-train: counts must be positive\n", stderr); return 2; }
+    if (o.average0 < 0 || o.average1 < 0) { fputs("tarkabab-train: averaged epochs must be 0 or more\n", stderr); return 2; }
     // Twenty minutes of training must not end in "cannot write": make --out now and
     // refuse at once when it cannot hold the images.
     mkdir(o.out.c_str(), 0755);
