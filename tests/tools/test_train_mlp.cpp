@@ -34,15 +34,27 @@ TrainSet toy_windows(int n, uint64_t seed) {
 }
 
 // Network 0's shape trained on a toy set at a brisk step.
-Mlp train_toy(const TrainSet &set, uint64_t seed, int epochs, Augment augment = nullptr) {
+Mlp train_toy(const TrainSet &set, uint64_t seed, int epochs, Augment augment = nullptr, int averageEpochs = 0) {
     Mlp m;
     mlp_init(&m, 315, 90, 2, seed);
     TrainOptions o;
     o.epochs = epochs;
     o.rate = 3e-3f;
     o.augment = augment;
+    o.averageEpochs = averageEpochs;
     mlp_train(&m, set, o, nullptr, nullptr);
     return m;
+}
+
+// How many rows of a toy set the smooth network decides right.
+int toy_right(const Mlp &m, const TrainSet &test) {
+    int right = 0;
+    float out[2];
+    for (size_t i = 0; i < test.size(); i++) {
+        mlp_forward(m, &test.x[i * 315], out);
+        right += nn_decide(out, 2) == test.label[i];
+    }
+    return right;
 }
 
 }  // namespace
@@ -130,13 +142,7 @@ TEST(Training, AugmentationChangesWhatTheNetworkLearns) {
     // bands swapped the network learns the opposite rule.
     TrainSet train = toy_windows(3000, 13), test = toy_windows(300, 14);
     Mlp m = train_toy(train, 15, 4, swap_toy_bands);
-    int right = 0;
-    float out[2];
-    for (size_t i = 0; i < test.size(); i++) {
-        mlp_forward(m, &test.x[i * 315], out);
-        right += nn_decide(out, 2) == test.label[i];
-    }
-    EXPECT_LT(right, 60) << "the rule learned was not the augmented one";  // unaugmented: above 250
+    EXPECT_LT(toy_right(m, test), 60) << "the rule learned was not the augmented one";  // unaugmented: above 250
 }
 
 TEST(PatternAugment, NewRoomsKeepTheWordsPeakAndStayPlausible) {
@@ -301,21 +307,8 @@ TEST(Training, AveragedWeightsAreTheMeanOverTheLastEpochsAndStillLearn) {
     EXPECT_NE(seen.w1[4], m.w1) << "the last step's weights, not their mean";
 
     // Averaged over many steps, the network still solves the problem.
-    Mlp a;
-    mlp_init(&a, 315, 90, 2, 3);
-    TrainOptions many;
-    many.epochs = 6;
-    many.rate = 3e-3f;
-    many.averageEpochs = 3;
-    TrainSet big = toy_windows(6000, 1);
-    mlp_train(&a, big, many, nullptr, nullptr);
-    int right = 0;
-    float out[2];
-    for (size_t i = 0; i < test.size(); i++) {
-        mlp_forward(a, &test.x[i * 315], out);
-        right += nn_decide(out, 2) == test.label[i];
-    }
-    EXPECT_GT(right, 475) << "held-out toy accuracy of the averaged network";
+    Mlp a = train_toy(toy_windows(6000, 1), 3, 6, nullptr, 3);
+    EXPECT_GT(toy_right(a, test), 475) << "held-out toy accuracy of the averaged network";
 }
 
 TEST(Training, NoneClassRowsPushEveryOutputNegative) {

@@ -148,6 +148,8 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
     std::vector<std::vector<float> *> params{&m->w1, &m->b1, &m->w2, &m->b2};
     std::vector<std::vector<double>> sums;
     int firstAveraged = o.averageEpochs > 0 ? std::max(0, o.epochs - o.averageEpochs) : o.epochs;
+    if (firstAveraged < o.epochs)
+        for (const std::vector<float> *p : params) sums.emplace_back(p->size(), 0.0);
     long averaged = 0;
     for (int epoch = 0; epoch < o.epochs; epoch++) {
         for (size_t i = n - 1; i > 0; i--) std::swap(order[i], order[(size_t)rng.below((int)(i + 1))]);
@@ -169,8 +171,6 @@ void mlp_train(Mlp *m, const TrainSet &set, const TrainOptions &o,
             a2w.step(m->w2, g[0].w2, g[1].w2, rate, scale, t, o.decay);
             a2b.step(m->b2, g[0].b2, g[1].b2, rate, scale, t);
             if (epoch >= firstAveraged) {
-                if (sums.empty())
-                    for (const std::vector<float> *p : params) sums.emplace_back(p->size(), 0.0);
                 for (size_t k = 0; k < params.size(); k++)
                     for (size_t i = 0; i < sums[k].size(); i++) sums[k][i] += (*params[k])[i];
                 averaged++;
